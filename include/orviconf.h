@@ -1,0 +1,49 @@
+// orviconf.h: the suite's registry configuration, the Error Report boxes and
+// the library-directory services. Windows only.
+#ifndef ORVI_ORVICONF_H
+#define ORVI_ORVICONF_H
+
+#include <windows.h>
+
+#include "portable.h"
+
+// One value of a registry key. Records, names and data come from the local
+// heap (LocalAlloc); data is always zero-terminated whatever the value type.
+struct ConfigValue {
+    char *name;
+    char *data;
+    uint32_t type;
+    ConfigValue *next;
+};
+typedef ConfigValue *ConfigValueList;
+
+// Reads every value of root\path in enumeration order. Returns 0 (a key with
+// no values gives a null list), or -1 with the cause as the thread's last error.
+int readConfigValues(HKEY root, const char *path, ConfigValueList *out);
+void freeConfigValues(ConfigValueList list);
+void printConfigValues(ConfigValueList list);
+// Exact, case-sensitive name; *out points into the list.
+int findConfigValue(ConfigValueList list, const char *name, char **out);
+// "name=data" in a new malloc'd string; -1 when absent or the data is empty.
+int makeEnvEntry(ConfigValueList list, const char *name, char **out);
+
+// The "Error Report" box with message, a line feed and the system's text for
+// code; shows nothing when the system has no text for the code.
+void reportSystemError(const char *message, DWORD code);
+// The "Error Report" box with a message; returns the box's result.
+int errorBox(const char *message);
+
+// The ORVILIB value of the configuration key. Ends the process with a message
+// on standard error and status 1 when it cannot be read.
+char *libraryDirectory(void);
+
+// Paths inside the library directory, in one process-wide 1024-byte buffer.
+char *libraryPath(const char *name);
+char *libraryPathOrExit(const char *name);
+
+// The process environment first, then the ORVI_ values of the configuration
+// key. Never null.
+char *configGetenv(const char *name);
+void loadConfigEnvironment(void);
+
+#endif

@@ -1,0 +1,27 @@
+#!/bin/sh
+# Creates (setup) or removes (cleanup) the private Wine prefix of one test run,
+# with one persistent wineserver for the whole run.
+set -u
+action=$1
+prefix=$2
+export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win32
+unset DISPLAY
+case "$action" in
+setup)
+    wineserver -k 2>/dev/null
+    rm -rf "$prefix"
+    mkdir -p "$prefix"
+    wineserver -p || exit 1
+    wine wineboot -i >/dev/null 2>&1 || exit 1
+    # Message boxes show in a relay trace of MessageBoxA when a test asks for
+    # +relay; without a display the box returns at once.
+    wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ \
+        /d 'user32.MessageBoxA' /f >/dev/null 2>&1 || exit 1
+    ;;
+cleanup)
+    wineserver -k 2>/dev/null
+    wineserver -w 2>/dev/null
+    rm -rf "$prefix"
+    ;;
+esac
+exit 0
