@@ -1,0 +1,1 @@
+# End-to-end tests of glimpage under Wine and in a console.
