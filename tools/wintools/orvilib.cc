@@ -1,0 +1,98 @@
+// orvilib: prints one value of the suite's registry configuration.
+//
+//   orvilib [-b] [-k key] [name]
+//
+// Without a name it prints ORVILIB, the suite's library directory, from the
+// configuration key under HKEY_LOCAL_MACHINE. -k reads another key below
+// HKEY_LOCAL_MACHINE (forward slashes in it are taken as backslashes). The
+// value is printed with forward slashes, or with backslashes under -b.
+// Exit status 0, or 1 on a bad command line (usage on standard error) or a
+// registry failure (shown in an Error Report box).
+#include "orviconf.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+
+// Direction of convertSlashes: 1 turns "/" into "\", 0 turns "\" into "/".
+static int backslashMode = 0;
+
+static void convertSlashes(char *text) {
+    char from = backslashMode ? '/' : '\\';
+    char to = backslashMode ? '\\' : '/';
+    for (; *text != '\0'; text++)
+        if (*text == from) *text = to;
+}
+
+static void usage(void) {
+    fprintf(stderr, "usage: orvilib [-b] [-k key] [name]\n");
+    exit(1);
+}
+
+struct Query {
+    char *key;        // from -k, or null for the configuration key
+    const char *name; // the value to print
+};
+
+// Reads the command line; a malformed one ends the process with the usage
+// text before anything touches the registry.
+static Query scanArguments(int argc, char **argv) {
+    Query query = {nullptr, "ORVILIB"};
+    int i = 1;
+    for (; i < argc && argv[i][0] == '-'; i++) {
+        switch (argv[i][1]) {
+        case 'b':
+            backslashMode = 1;
+            break;
+        case 'k':
+            if (argv[i][2] != '\0')
+                query.key = argv[i] + 2;
+            else if (i + 1 < argc)
+                query.key = argv[++i];
+            else
+                usage(); // nothing to take as the key
+            break;
+        default:
+            usage();
+        }
+    }
+    if (argc - i >= 2) usage();
+    if (argc - i == 1) query.name = argv[i];
+    return query;
+}
+
+int main(int argc, char **argv) {
+    Query query = scanArguments(argc, argv);
+
+    char *defaultKey = nullptr;
+    const char *key = query.key;
+    if (key != nullptr) {
+        // The key always takes backslashes, whatever -b asks for the value.
+        int valueMode = backslashMode;
+        backslashMode = 1;
+        convertSlashes(query.key);
+        backslashMode = valueMode;
+    } else {
+        if (makeKeyPath(configVersion, &defaultKey) != 0) {
+            errorBox("Bad orvi key");
+            return 1;
+        }
+        key = defaultKey;
+    }
+
+    // The list is not released: the process ends right after printing.
+    ConfigValueList list = nullptr;
+    if (readConfigValues(HKEY_LOCAL_MACHINE, key, &list) != 0) {
+        reportSystemError("Can't get Orvi keylist", GetLastError());
+        return 1;
+    }
+    free(defaultKey);
+
+    char *value = nullptr;
+    if (findConfigValue(list, query.name, &value) != 0) {
+        errorBox("No value from orvilib");
+        return 1;
+    }
+    convertSlashes(value);
+    printf("%s\n", value);
+    return 0;
+}
