@@ -1,0 +1,34 @@
+// glimpage: pages text files with highlighted regions.
+//
+//   glimpage [-u] [-r] [ignored arguments...] < script
+//
+// The highlight script on standard input names the text files ("f|name") and,
+// by line and column, where highlighted regions open ("+ line column") and
+// close ("- line column"); it can also print header and plain lines, switch
+// output off and on and indent with a margin. -r inverts the highlighting,
+// -u is accepted and does nothing. On a console highlighted text is shown in
+// reverse video with a "-More-" prompt at every page (q or Ctrl+Z quits);
+// when standard output is a file or pipe the highlighting is written as
+// overstrikes ('_', backspace, character). Exit status 0, or 1 for an unknown
+// option or a failed console operation.
+#include <stdio.h>
+
+#include "glimpage_output.h"
+#include "glimpage_pager.h"
+
+int main(int argc, char **argv) {
+    const char *program = argc > 0 && argv[0] != nullptr ? argv[0] : "glimpage";
+    bool highlightSense;
+    int unknown = parsePagerOptions(argc, argv, &highlightSense);
+    if (unknown != 0) {
+        fprintf(stderr, "%s: unknown option: -%c\n", program, unknown);
+        fprintf(stderr, "usage: %s [-u] [-r] {script-file | -} [text-file | -]\n", program);
+        return 1;
+    }
+    const PagerPlatform *platform = systemPlatform();
+    setPagerPlatform(platform);
+    static unsigned char scriptBlock[1 << 16];
+    ByteSource script;
+    initByteSource(&script, platform->readInput, nullptr, scriptBlock, sizeof scriptBlock);
+    return runPager(highlightSense, &script);
+}

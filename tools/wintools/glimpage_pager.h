@@ -1,0 +1,37 @@
+// glimpage_pager.h: the pager's driver. It merges the highlight script with
+// the bytes of the text file that the last 'f' command opened: text bytes go
+// to the output one at a time, and before each byte every command whose
+// position has been reached is run.
+#ifndef GLIMPAGE_PAGER_H
+#define GLIMPAGE_PAGER_H
+
+#include <stdint.h>
+
+#include "glimpage_script.h"
+#include "glimpage_stream.h"
+
+struct PagerState {
+    bool highlightSense;   // a byte is highlighted when (depth > 0) equals this
+    bool overstrikeMode;   // standard output is not a console
+    void *textFile;        // from the platform's openTextFile, or null
+    ByteSource textSource; // the bytes of textFile
+    int32_t textLine;      // position of the next byte of textFile
+    int32_t textColumn;
+    int depth;             // open '+' regions, never below 0
+    bool outputOn;         // false after 'O' until 'o' or 'f'
+    bool reversed;         // the console shows the reverse attribute
+    int32_t outputColumn;  // next column on the output line, margin not counted
+    bool marginOn;         // set by 'm', never cleared
+    ScriptCommand pending; // read and not yet run
+    bool scriptMore;       // the last readScriptCommand returned true
+};
+
+// Options of the command line. Returns 0, or the first unknown option letter
+// (the caller prints the usage and ends with status 1).
+int parsePagerOptions(int argc, char **argv, bool *highlightSense);
+
+// Runs the whole pager over the script: sets up the output, merges script
+// and text, and returns the exit status. Output is flushed on return.
+int runPager(bool highlightSense, ByteSource *script);
+
+#endif
