@@ -148,3 +148,40 @@ def reg(*args):
     return subprocess.run(["wine", "reg"] + list(args), stdin=subprocess.DEVNULL,
                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                           env=wine_env(), timeout=120).returncode
+
+
+def reg_text(data):
+    """A registry value's data as a quoted string of a .reg file."""
+    return '"' + data.replace("\\", "\\\\").replace('"', '\\"') + '"'
+
+
+def reg_import(text):
+    """Imports .reg file contents (the lines after the header; "[-KEY]" deletes
+    a key) with one 'wine reg import'; returns its exit status."""
+    body = "Windows Registry Editor Version 5.00\r\n\r\n" + text.replace("\r\n", "\n").replace(
+        "\n", "\r\n") + "\r\n"
+    with tempfile.TemporaryDirectory() as tmp:
+        path = os.path.join(tmp, "import.reg")
+        with open(path, "wb") as f:
+            f.write(b"\xff\xfe" + body.encode("utf-16-le"))
+        return reg("import", wine_path(path))
+
+
+class SavedKey:
+    """Keeps a registry key's state across a test that changes it: save() exports
+    it (or notes that it is missing), restore() puts it back as it was."""
+
+    def __init__(self, key):
+        self.key = key
+        self.tmp = tempfile.TemporaryDirectory()
+        self.path = os.path.join(self.tmp.name, "saved.reg")
+        self.existed = False
+
+    def save(self):
+        self.existed = reg("export", self.key, wine_path(self.path), "/y") == 0
+
+    def restore(self):
+        reg("delete", self.key, "/f")
+        if self.existed:
+            reg("import", wine_path(self.path))
+        self.tmp.cleanup()
