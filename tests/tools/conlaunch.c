@@ -1,0 +1,165 @@
+/* conlaunch: runs console programs one after another in its own console, each
+ * with its standard input read from a file, and records their exit statuses.
+ *
+ *   conlaunch JOB-DIRECTORY
+ *
+ * A console program whose standard input is redirected by a shell reads its
+ * console input device from that same redirect, so keys typed into the
+ * terminal never reach it. Passing the input file through CreateProcess
+ * instead leaves the console attached to the terminal: the tests type keys
+ * into a tmux pane and watch the program's screen there.
+ *
+ * Jobs are files in JOB-DIRECTORY, numbered from 1. The launcher waits for
+ * N.cmd to appear (write it under another name and rename it), whose first
+ * line is the program's path and whose second line is its whole command line;
+ * the job's standard input is N.in (empty when missing). When the job ends the
+ * launcher writes N.status: the exit status in decimal and a line feed, or
+ * "launch-error CODE" with the system error code. It is written under another
+ * name and renamed, so its appearance means the job is over. A file named
+ * "stop" ends the launcher.
+ *
+ * One launcher serves many jobs because a fresh console under Wine can take
+ * seconds to deliver its first key; later keys arrive at once. */
+#include <windows.h>
+
+#include <stdio.h>
+#include <string.h>
+
+enum { POLL_MILLISECONDS = 20 };
+
+static char jobDirectory[MAX_PATH];
+
+static void jobPath(char *path, size_t size, int job, const char *suffix)
+{
+	snprintf(path, size, "%s\\%d.%s", jobDirectory, job, suffix);
+}
+
+static int fileExists(const char *path)
+{
+	return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+static int writeFileAtomically(const char *path, const char *text)
+{
+	char temporary[MAX_PATH + 8];
+	snprintf(temporary, sizeof temporary, "%s.tmp", path);
+	FILE *file = fopen(temporary, "w");
+	if (file == NULL)
+		return -1;
+	fputs(text, file);
+	if (fclose(file) != 0)
+		return -1;
+	return MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING) ? 0 : -1;
+}
+
+/* Drops the line end (LF or CR LF) that fgets leaves in a line. */
+static void chopLineEnd(char *line)
+{
+	size_t length = strcspn(line, "\r\n");
+	line[length] = '\0';
+}
+
+/* Reads a job's program path and command line; 0 or -1. */
+static int readJob(int job, char *program, size_t programSize, char *commandLine,
+		   size_t commandLineSize)
+{
+	char path[MAX_PATH];
+	jobPath(path, sizeof path, job, "cmd");
+	FILE *file = fopen(path, "r");
+	if (file == NULL)
+		return -1;
+	int read = fgets(program, (int)programSize, file) != NULL &&
+		   fgets(commandLine, (int)commandLineSize, file) != NULL;
+	fclose(file);
+	if (!read)
+		return -1;
+	chopLineEnd(program);
+	chopLineEnd(commandLine);
+	return 0;
+}
+
+/* Runs one job to its end; returns the text for its status file. */
+static void runJob(int job, HANDLE consoleOutput, char *status, size_t statusSize)
+{
+	static char program[MAX_PATH];
+	static char commandLine[32768];
+	if (readJob(job, program, sizeof program, commandLine, sizeof commandLine) != 0) {
+		snprintf(status, statusSize, "launch-error bad-job\n");
+		return;
+	}
+
+	char inputPath[MAX_PATH];
+	jobPath(inputPath, sizeof inputPath, job, "in");
+	if (!fileExists(inputPath))
+		writeFileAtomically(inputPath, "");
+	SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, NULL, TRUE};
+	HANDLE input = CreateFileA(inputPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+				   &inheritable, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+	if (input == INVALID_HANDLE_VALUE) {
+		snprintf(status, statusSize, "launch-error %lu\n", (unsigned long)GetLastError());
+		return;
+	}
+
+	STARTUPINFOA startup;
+	memset(&startup, 0, sizeof startup);
+	startup.cb = sizeof startup;
+	startup.dwFlags = STARTF_USESTDHANDLES;
+	startup.hStdInput = input;
+	startup.hStdOutput = consoleOutput;
+	startup.hStdError = consoleOutput;
+	PROCESS_INFORMATION child;
+	BOOL started = CreateProcessA(program, commandLine, NULL, NULL, TRUE, 0, NULL, NULL,
+				      &startup, &child);
+	DWORD startError = GetLastError();
+	CloseHandle(input);
+	if (!started) {
+		snprintf(status, statusSize, "launch-error %lu\n", (unsigned long)startError);
+		return;
+	}
+	CloseHandle(child.hThread);
+	WaitForSingleObject(child.hProcess, INFINITE);
+	DWORD exitStatus = 255;
+	GetExitCodeProcess(child.hProcess, &exitStatus);
+	CloseHandle(child.hProcess);
+	snprintf(status, statusSize, "%lu\n", (unsigned long)exitStatus);
+}
+
+int main(int argc, char **argv)
+{
+	if (argc != 2) {
+		fprintf(stderr, "usage: %s JOB-DIRECTORY\n", argv[0]);
+		return 2;
+	}
+	snprintf(jobDirectory, sizeof jobDirectory, "%s", argv[1]);
+
+	/* The console's own output device, opened afresh so that it is
+	 * inheritable whatever the launcher's standard handles are. */
+	SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, NULL, TRUE};
+	HANDLE consoleOutput = CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE,
+					   FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
+					   OPEN_EXISTING, 0, NULL);
+	if (consoleOutput == INVALID_HANDLE_VALUE) {
+		fprintf(stderr, "conlaunch: no console, error %lu\n", (unsigned long)GetLastError());
+		return 1;
+	}
+
+	char stopPath[MAX_PATH];
+	snprintf(stopPath, sizeof stopPath, "%s\\stop", jobDirectory);
+	for (int job = 1;; job++) {
+		char commandPath[MAX_PATH];
+		jobPath(commandPath, sizeof commandPath, job, "cmd");
+		while (!fileExists(commandPath)) {
+			if (fileExists(stopPath))
+				return 0;
+			Sleep(POLL_MILLISECONDS);
+		}
+		char status[64];
+		runJob(job, consoleOutput, status, sizeof status);
+		char statusPath[MAX_PATH];
+		jobPath(statusPath, sizeof statusPath, job, "status");
+		if (writeFileAtomically(statusPath, status) != 0) {
+			fprintf(stderr, "conlaunch: cannot write %s\n", statusPath);
+			return 1;
+		}
+	}
+}
