@@ -1,0 +1,88 @@
+// mkcmd: quoting of command-line arguments (see mkcmd.h). Portable: no system
+// calls, memory from allocOrReport.
+#include "mkcmd.h"
+
+#include <limits.h>
+#include <stdlib.h>
+#include <string.h>
+
+// Length of text, but at most limit bytes; never reads past the terminator.
+static size_t boundedLength(const char *text, size_t limit) {
+    size_t n = 0;
+    while (n < limit && text[n] != '\0')
+        n++;
+    return n;
+}
+
+char *appendText(char *str, const char *text, int n) {
+    if (n == 0) return str;
+    size_t take = n < 0 ? strlen(text) : boundedLength(text, (size_t)n);
+    size_t have = str ? strlen(str) : 0;
+    if (have + take + 1 > (size_t)INT_MAX) {
+        free(str);
+        return nullptr;
+    }
+    char *grown = (char *)allocOrReport((int)(have + take + 1));
+    if (grown != nullptr) {
+        memcpy(grown, str ? str : "", have);
+        memcpy(grown + have, text, take);
+        grown[have + take] = '\0';
+    }
+    free(str);
+    return grown;
+}
+
+static bool isWhiteSpace(unsigned char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+static bool needsWrapping(const char *text) {
+    if (*text == '\0') return true; // only quotes make an empty argument
+    for (const char *p = text; *p != '\0'; p++)
+        if (isWhiteSpace((unsigned char)*p)) return true;
+    return false;
+}
+
+// The quoted text being built. Once an append has failed the result is
+// released and stays null, so that no truncated argument ever comes back.
+struct QuotedText {
+    char *text;
+    bool failed;
+};
+
+static void append(QuotedText *out, const char *text, int n) {
+    if (out->failed || n == 0) return;
+    out->text = appendText(out->text, text, n);
+    if (out->text == nullptr) out->failed = true;
+}
+
+char *quoteArg(const char *text) {
+    bool wrapped = needsWrapping(text);
+    QuotedText out = {nullptr, false};
+    if (wrapped) append(&out, "\"", 1);
+    const char *mark = text;
+    const char *p = text;
+    while (*p != '\0') {
+        if (*p == '\\') {
+            const char *run = p;
+            while (*p == '\\')
+                p++;
+            // Backslashes escape only before a double quote: the input's own
+            // quote, or the closing quote of a wrapped argument. Doubling them
+            // there makes each stand for itself.
+            bool beforeQuote = *p == '"' || (*p == '\0' && wrapped);
+            append(&out, mark, (int)(p - mark));
+            if (beforeQuote) append(&out, run, (int)(p - run));
+            mark = p;
+        } else if (*p == '"') {
+            append(&out, mark, (int)(p - mark));
+            append(&out, "\\\"", 2);
+            mark = ++p;
+        } else {
+            p++;
+        }
+    }
+    append(&out, mark, (int)(p - mark));
+    if (wrapped) append(&out, "\"", 1);
+    return out.failed ? nullptr : out.text;
+}
