@@ -1,0 +1,40 @@
+// wideconv's Windows layer: the file opened by the C runtime as a text stream,
+// the conversion by WideCharToMultiByte to the ANSI code page.
+#include "wideconv.h"
+
+#include <limits.h>
+#include <windows.h>
+
+void prepareNarrowCharset() {
+    // CP_ACP is the system's; nothing to choose.
+}
+
+FILE *openTextFile(const char *path) {
+    // Text mode is intended: a CR LF pair is read as LF and Ctrl-Z ends the
+    // data, even inside UTF-16 text.
+    return fopen(path, "r");
+}
+
+// No flags, no default character: characters the code page lacks come out as
+// the code page's own default character.
+size_t narrowSize(const unsigned char *units, unsigned long *error) {
+    int size = WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<LPCWCH>(units), -1, nullptr, 0,
+                                   nullptr, nullptr);
+    if (size <= 0) {
+        *error = GetLastError();
+        return 0;
+    }
+    return static_cast<size_t>(size);
+}
+
+size_t convertToNarrow(const unsigned char *units, char *out, size_t outSize,
+                       unsigned long *error) {
+    int room = outSize > INT_MAX ? INT_MAX : static_cast<int>(outSize);
+    int written = WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<LPCWCH>(units), -1, out, room,
+                                      nullptr, nullptr);
+    if (written <= 0) {
+        *error = GetLastError();
+        return 0;
+    }
+    return static_cast<size_t>(written);
+}
