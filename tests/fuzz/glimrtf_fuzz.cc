@@ -1,0 +1,97 @@
+// Fuzzer of glimrtf's filter. Besides memory safety it checks what any input
+// must give: the same document however the input is cut into blocks, the
+// header in front, one of the two endings, and braces that balance outside
+// escapes (every brace of the input is escaped).
+#include "glimrtf.h"
+#include "glimrtf_textmode.h"
+
+#include <stdint.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+
+namespace {
+
+struct Collected {
+    std::string text;
+    char buffer[rtfSinkMinimum + 7];
+};
+
+void collect(RtfSink *sink) {
+    Collected *owner = static_cast<Collected *>(sink->context);
+    owner->text.append(sink->buffer, sink->used);
+    sink->used = 0;
+}
+
+std::string convert(const uint8_t *data, size_t size, size_t block) {
+    Collected out;
+    RtfSink sink = {out.buffer, sizeof out.buffer, 0, collect, &out};
+    RtfFilter filter;
+    startRtf(&filter, &sink);
+    for (size_t at = 0; at < size; at += block) {
+        filterRtf(&filter, data + at, size - at < block ? size - at : block);
+    }
+    finishRtf(&filter);
+    return out.text;
+}
+
+bool endsWith(const std::string &s, const std::string &tail) {
+    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// Checks that braces balance, skipping escaped characters. Overstruck or
+// plain, an input brace is always escaped, so only the header's and the
+// ending's braces count.
+bool bracesBalance(const std::string &s) {
+    long depth = 0;
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '\\') {
+            ++i;
+        } else if (s[i] == '{') {
+            ++depth;
+        } else if (s[i] == '}') {
+            if (--depth < 0) return false;
+        }
+    }
+    return depth == 0;
+}
+
+void checkTextDecoding(const uint8_t *data, size_t size) {
+    // Decoding whole or in two pieces (with the held carriage return carried
+    // over) must agree and never grow the data.
+    std::string whole(reinterpret_cast<const char *>(data), size);
+    TextReadState a = {false, false};
+    size_t n = decodeTextBlock(&a, reinterpret_cast<unsigned char *>(&whole[0]), whole.size());
+    if (n > size) abort();
+    std::string one = whole.substr(0, n) + (a.carriageReturnHeld ? "\r" : "");
+
+    size_t cut = size / 2;
+    TextReadState b = {false, false};
+    std::string first(reinterpret_cast<const char *>(data), cut);
+    std::string two =
+        first.substr(0, decodeTextBlock(&b, reinterpret_cast<unsigned char *>(&first[0]), cut));
+    if (!b.ended) {
+        std::string second = (b.carriageReturnHeld ? "\r" : "") +
+                             std::string(reinterpret_cast<const char *>(data) + cut, size - cut);
+        two += second.substr(
+            0, decodeTextBlock(&b, reinterpret_cast<unsigned char *>(&second[0]), second.size()));
+    }
+    if (b.carriageReturnHeld) two += '\r';
+    if (one != two) abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    std::string document = convert(data, size, size == 0 ? 1 : size);
+    if (document.compare(0, 16, "{\\rtf1\\ansi\\deff") != 0) abort();
+    bool early = endsWith(document, "\n\\par }\n");
+    bool complete = endsWith(document, std::string("\\par }\n") + '\0');
+    if (early == complete) abort();
+    if (!bracesBalance(complete ? document.substr(0, document.size() - 1) : document)) abort();
+    size_t block = size > 0 ? 1 + data[0] % 13 : 1;
+    if (convert(data, size, block) != document) abort();
+    checkTextDecoding(data, size);
+    return 0;
+}
