@@ -7,3 +7,4 @@ orvi_fuzz_test(glimrtf_fuzz
             ${PROJECT_SOURCE_DIR}/tools/wintools/glimrtf_textmode.cc
     CORPUS ${PROJECT_SOURCE_DIR}/tests/fuzz/corpus/glimrtf
     SECONDS 20)
+orvi_py_test(glimrtf_e2e test_glimrtf.py)
