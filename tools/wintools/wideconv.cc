@@ -35,9 +35,12 @@ int queryFileSize(const char *path, uint64_t *size) {
 // Converts the UTF-16LE text behind the byte-order mark: size first, then the
 // conversion into a block of exactly that size.
 int convertWideText(const ReadBuffer &buffer, char **text) {
+    // The text runs from behind the mark to the zero unit, which terminateText
+    // placed no further than the end of the data.
     const unsigned char *units = buffer.bytes + 2;
+    size_t available = buffer.count;
     unsigned long error = 0;
-    size_t needed = narrowSize(units, &error);
+    size_t needed = narrowSize(units, available, &error);
     if (needed == 0) {
         fprintf(stderr, "Bad buffer size: error %d\n", static_cast<int>(error));
         return wideconvBadSize;
@@ -47,7 +50,7 @@ int convertWideText(const ReadBuffer &buffer, char **text) {
         fprintf(stderr, "Can't malloc output buffer %" PRIu64 "\n", static_cast<uint64_t>(needed));
         return wideconvNoOutputBlock;
     }
-    if (convertToNarrow(units, out, needed, &error) == 0) {
+    if (convertToNarrow(units, available, out, needed, &error) == 0) {
         fprintf(stderr, "Bad character conversion: error %d\n", static_cast<int>(error));
         return wideconvBadConversion;
     }

@@ -68,13 +68,15 @@ void prepareNarrowCharset();
 FILE *openTextFile(const char *path);
 
 // Size in bytes, terminating zero included, of the narrow form of the UTF-16LE
-// text at units (2-aligned, up to and including its first zero code unit).
+// text at units (2-aligned), which ends at its first zero code unit. That unit
+// lies within the first `available` bytes, which are all that may be read.
 // Returns 0 on failure with the system's error code in *error.
-size_t narrowSize(const unsigned char *units, unsigned long *error);
+size_t narrowSize(const unsigned char *units, size_t available, unsigned long *error);
 
 // Converts that text into out (outSize bytes, as narrowSize answered), zero
 // terminated. Returns the bytes written, terminating zero included, or 0 on
 // failure with the system's error code in *error.
-size_t convertToNarrow(const unsigned char *units, char *out, size_t outSize, unsigned long *error);
+size_t convertToNarrow(const unsigned char *units, size_t available, char *out, size_t outSize,
+                       unsigned long *error);
 
 #endif

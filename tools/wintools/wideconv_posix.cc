@@ -22,24 +22,106 @@ iconv_t openConverter() {
     return iconv_open(target, "UTF-16LE");
 }
 
-// Bytes of the text before its first zero code unit.
-size_t wideTextLength(const unsigned char *units) {
-    size_t length = 0;
-    while (units[length] != 0 || units[length + 1] != 0)
-        length += 2;
+unsigned codeUnitAt(const unsigned char *units, size_t offset) {
+    return units[offset] | static_cast<unsigned>(units[offset + 1]) << 8;
+}
+
+// The scans below go in blocks without an early exit inside, so that the
+// compiler can vectorise them; a large file spends a good part of its time here.
+const size_t blockUnits = 4096;
+
+// The length the size query found, handed to the conversion that follows it
+// (once): a large file is then read from memory one time fewer.
+const unsigned char *measuredText = nullptr;
+size_t measuredLength = 0;
+
+size_t findWideTextEnd(const unsigned char *units, size_t available);
+
+// Bytes of the text before its first zero code unit, which lies within the
+// first available bytes.
+size_t wideTextLength(const unsigned char *units, size_t available) {
+    size_t length = units == measuredText ? measuredLength : findWideTextEnd(units, available);
+    measuredText = nullptr;
     return length;
+}
+
+void rememberLength(const unsigned char *units, size_t length) {
+    measuredText = units;
+    measuredLength = length;
+}
+
+size_t findWideTextEnd(const unsigned char *units, size_t available) {
+    size_t total = available / 2;
+    size_t at = 0;
+    while (at < total) {
+        size_t end = at + blockUnits < total ? at + blockUnits : total;
+        unsigned zeros = 0;
+        for (size_t i = at; i < end; ++i)
+            zeros += codeUnitAt(units, 2 * i) == 0;
+        if (zeros != 0) {
+            while (codeUnitAt(units, 2 * at) != 0)
+                ++at;
+            return 2 * at;
+        }
+        at = end;
+    }
+    return 2 * total;
+}
+
+bool isHighSurrogate(unsigned unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool isLowSurrogate(unsigned unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+// Surrogates must come in high-low pairs. EILSEQ for a lone one, EINVAL for a
+// high surrogate that ends the text, as iconv answers.
+int checkSurrogates(const unsigned char *units, size_t length) {
+    for (size_t at = 0; at < length; at += 2) {
+        unsigned unit = codeUnitAt(units, at);
+        if (isLowSurrogate(unit)) return EILSEQ;
+        if (!isHighSurrogate(unit)) continue;
+        if (at + 2 == length) return EINVAL;
+        if (!isLowSurrogate(codeUnitAt(units, at + 2))) return EILSEQ;
+        at += 2;
+    }
+    return 0;
+}
+
+// The UTF-8 size of the text follows from its code units alone, which is
+// several times quicker than a converter pass that throws its output away.
+// Every unit counts 1, 2 or 3 bytes; a surrogate pair makes 4, not 3 + 3.
+size_t utf8Length(const unsigned char *units, size_t length, int *error) {
+    size_t bytes = 0;
+    size_t surrogates = 0;
+    for (size_t at = 0; at < length; at += 2) {
+        unsigned unit = codeUnitAt(units, at);
+        bytes += 1 + (unit >= 0x80) + (unit >= 0x800);
+        surrogates += (unit & 0xF800) == 0xD800;
+    }
+    if (surrogates != 0) {
+        *error = checkSurrogates(units, length);
+        if (*error != 0) return static_cast<size_t>(-1);
+    }
+    return bytes - surrogates;
+}
+
+bool narrowCharsetIsUtf8() {
+    return strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
 }
 
 // One pass of iconv over the text, the shift-state reset included. With
 // countOnly, output goes round a scratch block and is only counted; otherwise
 // it goes to out, which must hold it all. Returns the bytes produced, or
 // (size_t)-1 with errno set.
-size_t runConverter(const unsigned char *units, char *out, size_t outSize, bool countOnly) {
+size_t runConverter(const unsigned char *units, size_t length, char *out, size_t outSize,
+                    bool countOnly) {
     iconv_t converter = openConverter();
     if (converter == reinterpret_cast<iconv_t>(-1)) return static_cast<size_t>(-1);
     static char scratch[scratchSize];
     char *in = const_cast<char *>(reinterpret_cast<const char *>(units));
-    size_t inLeft = wideTextLength(units);
+    size_t inLeft = length;
     size_t produced = 0;
     bool flushing = false;
     for (;;) {
@@ -87,22 +169,32 @@ FILE *openTextFile(const char *path) {
     return file;
 }
 
-size_t narrowSize(const unsigned char *units, unsigned long *error) {
-    size_t produced = runConverter(units, nullptr, 0, true);
+size_t narrowSize(const unsigned char *units, size_t available, unsigned long *error) {
+    size_t length = wideTextLength(units, available);
+    int failure = 0;
+    size_t produced = 0;
+    if (narrowCharsetIsUtf8()) {
+        produced = utf8Length(units, length, &failure);
+    } else {
+        produced = runConverter(units, length, nullptr, 0, true);
+        failure = errno;
+    }
     if (produced == static_cast<size_t>(-1)) {
-        *error = static_cast<unsigned long>(errno);
+        *error = static_cast<unsigned long>(failure);
         return 0;
     }
+    rememberLength(units, length);
     return produced + 1;
 }
 
-size_t convertToNarrow(const unsigned char *units, char *out, size_t outSize,
+size_t convertToNarrow(const unsigned char *units, size_t available, char *out, size_t outSize,
                        unsigned long *error) {
     if (outSize == 0) {
         *error = E2BIG;
         return 0;
     }
-    size_t produced = runConverter(units, out, outSize - 1, false);
+    size_t length = wideTextLength(units, available);
+    size_t produced = runConverter(units, length, out, outSize - 1, false);
     if (produced == static_cast<size_t>(-1)) {
         *error = static_cast<unsigned long>(errno);
         return 0;

@@ -17,7 +17,8 @@ FILE *openTextFile(const char *path) {
 
 // No flags, no default character: characters the code page lacks come out as
 // the code page's own default character.
-size_t narrowSize(const unsigned char *units, unsigned long *error) {
+// The system call finds the end of the text itself (input length -1).
+size_t narrowSize(const unsigned char *units, size_t, unsigned long *error) {
     int size = WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<LPCWCH>(units), -1, nullptr, 0,
                                    nullptr, nullptr);
     if (size <= 0) {
@@ -27,7 +28,7 @@ size_t narrowSize(const unsigned char *units, unsigned long *error) {
     return static_cast<size_t>(size);
 }
 
-size_t convertToNarrow(const unsigned char *units, char *out, size_t outSize,
+size_t convertToNarrow(const unsigned char *units, size_t, char *out, size_t outSize,
                        unsigned long *error) {
     int room = outSize > INT_MAX ? INT_MAX : static_cast<int>(outSize);
     int written = WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<LPCWCH>(units), -1, out, room,
