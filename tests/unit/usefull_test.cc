@@ -293,12 +293,16 @@ TEST(Readers, EndOfInputWithoutFinalNewlineIsClearedForAnotherRead) {
     EXPECT_EQ(take(readJoinedLine(in)), "");
     EXPECT_FALSE(feof(in));
 
-    // Input that arrives after the end is read by the next call.
+#ifndef _WIN32
+    // Input that arrives after the end is read by the next call; a sticky
+    // end-of-file would give empty lines for ever. (The Windows runtime keeps
+    // a file descriptor at its end until a seek whatever the stream says, so
+    // this only shows on POSIX streams.)
     FILE *more = fopen(path.c_str(), "ab");
-    fputs("\nthree\\\nfour", more);
+    fputs("three\\\nfour", more);
     fclose(more);
-    EXPECT_EQ(take(readJoinedLine(in)), "");
     EXPECT_EQ(take(readJoinedLine(in)), "three\nfour");
+#endif
     EXPECT_FALSE(feof(in));
     fclose(in);
 
