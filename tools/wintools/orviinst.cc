@@ -1,0 +1,203 @@
+// orviinst.dll: installer extension of the suite. An installer loads it and
+// calls its exports, which take no arguments and return 0 or -1:
+//   runXconfig          runs the configuration script  xconfig.tcl
+//   addPath             runs the script that adds the suite to the search path (addpath.tcl)
+//   UninstInitialize    runs the script that removes it again (delpath.tcl)
+//   UninstUnInitialize  does nothing
+// Each script lies in the suite's library directory (registry value ORVILIB)
+// and runs under the suite's Tk shell revedor.exe from the same directory,
+// with TCL_LIBRARY and TK_LIBRARY naming that directory. With ORVI_DEBUG set
+// in the environment (any value) the shell gets -debug and the command line is
+// shown in a box first. The call waits for the shell to end.
+#include "mkcmd.h"
+#include "orviconf.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+void *allocOrReport(int size) {
+    void *block = size >= 0 ? malloc(size > 0 ? (size_t)size : 1) : nullptr;
+    if (block == nullptr) {
+        char message[80];
+        snprintf(message, sizeof message, "Can't allocate %d bytes of memory", size);
+        errorBox(message);
+    }
+    return block;
+}
+
+// A new string: a followed by b, or null after the allocator's box.
+static char *joined(const char *a, const char *b) {
+    size_t lengthA = strlen(a);
+    size_t lengthB = strlen(b);
+    char *s = (char *)allocOrReport((int)(lengthA + lengthB + 1));
+    if (s != nullptr) {
+        memcpy(s, a, lengthA);
+        memcpy(s + lengthA, b, lengthB + 1);
+    }
+    return s;
+}
+
+// A variable that is set, even to the empty string, counts as present; names
+// match without regard to case, as in the system's environment.
+static bool environmentHas(const char *name) {
+    char value[1];
+    SetLastError(ERROR_SUCCESS);
+    DWORD n = GetEnvironmentVariableA(name, value, sizeof value);
+    return n > 0 || GetLastError() != ERROR_ENVVAR_NOT_FOUND;
+}
+
+// The shell and the script must be files: a directory of that name can be
+// neither started nor run, so it counts as missing (with the code of a
+// missing file for the box). A path holding a double quote can name nothing
+// on Windows and could not be quoted for the shell's argv[0].
+static bool fileExists(const char *path) {
+    if (strchr(path, '"') != nullptr) {
+        SetLastError(ERROR_INVALID_NAME);
+        return false;
+    }
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return false;
+    }
+    return true;
+}
+
+// Builds prefix + dir ("TCL_LIBRARY=" dir) and puts it in the process
+// environment, where processes started later inherit it. A failed update is
+// not reported: the shell then runs with what the environment had.
+static int setLibraryVariable(const char *prefix, const char *dir) {
+    char *entry = joined(prefix, dir);
+    if (entry == nullptr) return -1;
+    char *equals = strchr(entry, '=');
+    *equals = '\0';
+    SetEnvironmentVariableA(entry, equals + 1);
+    free(entry);
+    return 0;
+}
+
+// "The command line is:", a line feed, then a space before each argument.
+static char *debugText(char *const *args) {
+    int size = 21;
+    for (int i = 0; args[i] != nullptr; i++)
+        size += (int)strlen(args[i]) + 10;
+    char *text = (char *)allocOrReport(size);
+    if (text == nullptr) return nullptr;
+    strcpy(text, "The command line is:\n");
+    for (int i = 0; args[i] != nullptr; i++) {
+        strcat(text, " ");
+        strcat(text, args[i]);
+    }
+    return text;
+}
+
+// The arguments joined by single spaces, nothing added or quoted; null after
+// the allocator's box.
+static char *joinArguments(char *const *args) {
+    char *line = nullptr;
+    for (int i = 0; args[i] != nullptr; i++) {
+        if (i > 0 && (line = appendText(line, " ", 1)) == nullptr) return nullptr;
+        if ((line = appendText(line, args[i], -1)) == nullptr) return nullptr;
+    }
+    return line;
+}
+
+// Starts program with commandLine, inheriting the environment, the
+// inheritable handles and the current directory, and waits for it. Returns
+// its exit status as a signed value, or -1 when it could not be started (the
+// last error then says why).
+static int runAndWait(const char *program, char *commandLine) {
+    STARTUPINFOA startup;
+    memset(&startup, 0, sizeof startup);
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process;
+    BOOL started = CreateProcessA(program, commandLine, nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                  &startup, &process);
+    if (!started) return -1;
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD status = 0;
+    BOOL read = GetExitCodeProcess(process.hProcess, &status);
+    DWORD error = GetLastError();
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    SetLastError(error);
+    return read ? (int)(int32_t)status : -1;
+}
+
+// Runs the Tk shell on scriptName (a file name with its leading backslash)
+// from the library directory. 0 when the shell ran, whatever its non-negative
+// exit status; -1 after a failure that has been shown in a box.
+static int runTclScript(const char *scriptName) {
+    char *dir = libraryDirectory();
+    for (char *p = dir; *p != '\0'; p++)
+        if (*p == '/') *p = '\\';
+    bool debug = environmentHas("ORVI_DEBUG");
+
+    char *args[4] = {nullptr, nullptr, nullptr, nullptr};
+    char *shellPath = joined(dir, "\\revedor.exe");
+    if (shellPath == nullptr) return -1;
+    args[0] = quoteArg(shellPath);
+    free(shellPath);
+    if (args[0] == nullptr) return -1;
+
+    char *program = joined(dir, "\\revedor.exe");
+    if (program == nullptr) return -1;
+    // An empty directory would make the paths relative to the drive's root.
+    if (dir[0] == '\0') SetLastError(ERROR_PATH_NOT_FOUND);
+    if (dir[0] == '\0' || !fileExists(program)) {
+        reportSystemError("Can't find \\revedor.exe", GetLastError());
+        return -1;
+    }
+
+    char *scriptPath = joined(dir, scriptName);
+    if (scriptPath == nullptr) return -1;
+    if (!fileExists(scriptPath)) {
+        reportSystemError("Can't find tcl file", GetLastError());
+        return -1;
+    }
+    args[1] = quoteArg(scriptPath);
+    free(scriptPath);
+    if (args[1] == nullptr) return -1;
+
+    if (setLibraryVariable("TCL_LIBRARY=", dir) != 0 || setLibraryVariable("TK_LIBRARY=", dir) != 0)
+        return -1;
+
+    char debugFlag[] = "-debug";
+    if (debug) args[2] = debugFlag;
+
+    if (debug) {
+        char *text = debugText(args);
+        if (text == nullptr) return -1;
+        MessageBoxA(nullptr, text, "Debug Report", MB_ICONINFORMATION);
+        free(text);
+    }
+
+    char *commandLine = joinArguments(args);
+    if (commandLine == nullptr) return -1;
+    int status = runAndWait(program, commandLine);
+    DWORD error = GetLastError();
+    free(commandLine);
+    if (status >= 0) return 0;
+    SetLastError(error);
+    reportSystemError("Can't run tcl76", GetLastError());
+    return -1;
+}
+
+// The exports: stdcall, as installers call them; orviinst.def strips the
+// decoration from the exported names.
+extern "C" {
+int WINAPI UninstInitialize(void) {
+    return runTclScript("\\delpath.tcl");
+}
+int WINAPI UninstUnInitialize(void) {
+    return 0;
+}
+int WINAPI addPath(void) {
+    return runTclScript("\\addpath.tcl");
+}
+int WINAPI runXconfig(void) {
+    return runTclScript("\\xconfig.tcl");
+}
+}
