@@ -105,14 +105,14 @@ class OrviinstTest(unittest.TestCase):
         OrviinstTest.counter += 1
         return os.path.join(self.root, "case %d" % self.counter, name)
 
-    def host(self, *steps, status=None):
+    def host(self, *steps, status=None, cwd=None):
         log = os.path.join(self.root, "shell-%d.log" % OrviinstTest.counter)
         OrviinstTest.counter += 1
         env = {"ORVI_STANDIN_LOG": orvitest.wine_path(log)}
         if status is not None:
             env["ORVI_STANDIN_STATUS"] = str(status)
         result = orvitest.run([os.path.join(TESTS, "orviinst_host.exe"), orvitest.wine_path(DLL)]
-                              + list(steps), env=env, boxes=True)
+                              + list(steps), env=env, cwd=cwd, boxes=True)
         records = []
         if os.path.exists(log):
             with open(log, "rb") as f:
@@ -250,8 +250,13 @@ class OrviinstTest(unittest.TestCase):
         os.makedirs(os.path.join(dir_script, "xconfig.tcl"))
         dir_shell = make_library(self.scratch("lib"), shell=False)
         os.makedirs(os.path.join(dir_shell, "revedor.exe"))
+        # An empty directory must not find a shell at the current drive's root.
+        make_library(os.path.join(self.root, "d"))
+        set_orvilib("")
+        self.assertErrorBox(self.host(*CLEAN, "call:runXconfig", *AFTER,
+                                      cwd=os.path.join(self.root, "d")),
+                            "runXconfig", b"Can't find \\revedor.exe")
         cases = [
-            ("", b"Can't find \\revedor.exe"),
             (orvitest.wine_path(quoted), b"Can't find \\revedor.exe"),
             (orvitest.wine_path(long_), b"Can't find \\revedor.exe"),
             ("C:\\" + "x\\" * 20000, b"Can't find \\revedor.exe"),

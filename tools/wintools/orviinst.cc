@@ -49,13 +49,8 @@ static bool environmentHas(const char *name) {
 
 // The shell and the script must be files: a directory of that name can be
 // neither started nor run, so it counts as missing (with the code of a
-// missing file for the box). A path holding a double quote can name nothing
-// on Windows and could not be quoted for the shell's argv[0].
+// missing file for the box).
 static bool fileExists(const char *path) {
-    if (strchr(path, '"') != nullptr) {
-        SetLastError(ERROR_INVALID_NAME);
-        return false;
-    }
     DWORD attributes = GetFileAttributesA(path);
     if (attributes == INVALID_FILE_ATTRIBUTES) return false;
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
