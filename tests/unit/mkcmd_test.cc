@@ -1,4 +1,6 @@
 // Tests of mkcmd: argument quoting and the growing string it is built on.
+// How the C runtime reads the quoted text back is tested under Wine, against
+// the real parser (tests/tools/orviinst_quoting_test.cc).
 #include "mkcmd.h"
 
 #include <gtest/gtest.h>
@@ -6,9 +8,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include <random>
 #include <string>
-#include <vector>
 
 // The allocator that the tool module provides, here with a switch that makes
 // the n-th allocation from now fail (0: none fails).
@@ -29,44 +29,6 @@ static std::string quotedForm(const std::string &text) {
     std::string result = q ? q : "<null>";
     free(q);
     return result;
-}
-
-// The C runtime's splitting of a command line after the program name (the
-// rules of Microsoft's runtime since 2008, which Wine's follows).
-static std::vector<std::string> splitCommandLine(const std::string &line) {
-    std::vector<std::string> args;
-    size_t i = 0;
-    for (;;) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
-            i++;
-        if (i == line.size()) return args;
-        std::string arg;
-        bool inQuotes = false;
-        while (i < line.size() && (inQuotes || (line[i] != ' ' && line[i] != '\t'))) {
-            size_t slashes = 0;
-            while (i < line.size() && line[i] == '\\') {
-                slashes++;
-                i++;
-            }
-            if (i < line.size() && line[i] == '"') {
-                arg.append(slashes / 2, '\\');
-                if (slashes % 2 == 1) {
-                    arg += '"';
-                } else if (inQuotes && i + 1 < line.size() && line[i + 1] == '"') {
-                    arg += '"';
-                    i++;
-                } else {
-                    inQuotes = !inQuotes;
-                }
-                i++;
-            } else {
-                arg.append(slashes, '\\');
-                if (i < line.size() && (inQuotes || (line[i] != ' ' && line[i] != '\t')))
-                    arg += line[i++];
-            }
-        }
-        args.push_back(arg);
-    }
 }
 
 TEST(QuoteArg, DocumentedExamples) {
@@ -105,28 +67,6 @@ TEST(QuoteArg, EmptyAndTrailingBackslashesOfWrappedArguments) {
     EXPECT_EQ(quotedForm("a b\\"), "\"a b\\\\\"");
     EXPECT_EQ(quotedForm("a b\\\\\\"), "\"a b\\\\\\\\\\\\\"");
     EXPECT_EQ(quotedForm("C:\\Program Files\\"), "\"C:\\Program Files\\\\\"");
-    EXPECT_EQ(splitCommandLine(quotedForm("a b\\")), std::vector<std::string>{"a b\\"});
-}
-
-// Random strings over the bytes that matter to the parser, quoted, joined by
-// single spaces and split again: every one must come back whole.
-TEST(QuoteArg, JoinedArgumentsSplitBackToTheInputs) {
-    std::mt19937 random(20261206);
-    const std::string alphabet = "ab \t\"\\\\\\\"x\n";
-    std::vector<std::string> inputs;
-    std::string line;
-    for (int i = 0; i < 5000; i++) {
-        std::string text;
-        int length = (int)(random() % 12);
-        for (int j = 0; j < length; j++)
-            text += alphabet[random() % alphabet.size()];
-        inputs.push_back(text);
-        line += (i ? " " : "") + quotedForm(text);
-    }
-    std::vector<std::string> args = splitCommandLine(line);
-    ASSERT_EQ(args.size(), inputs.size());
-    for (size_t i = 0; i < inputs.size(); i++)
-        ASSERT_EQ(args[i], inputs[i]) << "input " << i;
 }
 
 TEST(AppendText, GrowsReplacesAndKeeps) {

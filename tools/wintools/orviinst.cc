@@ -175,8 +175,7 @@ static int runTclScript(const char *scriptName) {
     DWORD error = GetLastError();
     free(commandLine);
     if (status >= 0) return 0;
-    SetLastError(error);
-    reportSystemError("Can't run tcl76", GetLastError());
+    reportSystemError("Can't run tcl76", error);
     return -1;
 }
 
