@@ -37,13 +37,20 @@ int errorBox(const char *message);
 // on standard error and status 1 when it cannot be read.
 char *libraryDirectory(void);
 
-// Paths inside the library directory, in one process-wide 1024-byte buffer.
+// Paths inside the library directory, in one process-wide 1024-byte buffer:
+// the short directory, or with a name the directory, a backslash and the name.
+// The directory is read once; an empty ORVILIB gives "orvilib". A path that
+// would not fit ends the process with a message and status 1. The OrExit form
+// ends the process silently with status 1 when ORVILIB is empty.
 char *libraryPath(const char *name);
 char *libraryPathOrExit(const char *name);
 
 // The process environment first, then the ORVI_ values of the configuration
-// key. Never null.
+// key. Never null: "" when neither has the name.
 char *configGetenv(const char *name);
+// Fills ConfigEnvironment once per process: "NAME=data" entries ended by a
+// null slot. It is (char **)-1 until built and null when building failed.
 void loadConfigEnvironment(void);
+extern char **ConfigEnvironment;
 
 #endif

@@ -1,8 +1,11 @@
-// Windows services of the module usefull: the suite's library directory.
+// Windows services of the module usefull: the suite's library directory, paths
+// of files inside it, and an environment lookup that falls back on the ORVI_
+// values of the configuration key.
 #include "orviconf.h"
 
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 char *libraryDirectory(void) {
     char *path = nullptr;
@@ -24,4 +27,120 @@ char *libraryDirectory(void) {
         exit(1);
     }
     return directory;
+}
+
+// ---- Paths inside the library directory ----------------------------------
+
+static const int pathBufferSize = 1024;
+static char libraryPathBuffer[pathBufferSize];
+static int libraryDirectoryLength;
+static int libraryDirectoryFromRegistry;
+
+// A path that would not fit the buffer ends the process rather than being cut
+// short or written past the buffer's end.
+[[noreturn]] static void exitPathTooLong(const char *name) {
+    fprintf(stderr, "library path too long: %s\n", name);
+    exit(1);
+}
+
+// The directory is read once per process and kept in its short form, which
+// has no spaces for the command lines it ends up in.
+static void computeLibraryDirectory(void) {
+    const char *directory = libraryDirectory();
+    size_t length = strlen(directory);
+    if (length >= size_t(pathBufferSize)) exitPathTooLong(directory);
+    memcpy(libraryPathBuffer, directory, length + 1);
+    GetShortPathNameA(libraryPathBuffer, libraryPathBuffer, pathBufferSize);
+    libraryDirectoryLength = int(strlen(libraryPathBuffer));
+    if (libraryDirectoryLength != 0) {
+        libraryDirectoryFromRegistry = 1;
+        return;
+    }
+    strcpy(libraryPathBuffer, "orvilib");
+    libraryDirectoryLength = int(strlen(libraryPathBuffer));
+}
+
+char *libraryPath(const char *name) {
+    if (libraryDirectoryLength == 0) computeLibraryDirectory();
+    char *end = libraryPathBuffer + libraryDirectoryLength;
+    if (!name) {
+        *end = '\0';
+        return libraryPathBuffer;
+    }
+    size_t nameLength = strlen(name);
+    // The backslash, the name and its NUL after the directory.
+    if (nameLength + 2 > size_t(pathBufferSize - libraryDirectoryLength)) exitPathTooLong(name);
+    *end = '\\';
+    memcpy(end + 1, name, nameLength + 1);
+    return libraryPathBuffer;
+}
+
+char *libraryPathOrExit(const char *name) {
+    char *path = libraryPath(name);
+    if (!libraryDirectoryFromRegistry) exit(1);
+    return path;
+}
+
+// ---- Environment with the registry behind it -----------------------------
+
+// The settings that the installation may record in place of the environment,
+// in the order in which the table is filled.
+static const char *const configEnvironmentNames[] = {
+    "ORVI_BLOCKONLY", "ORVI_COMPRESS",  "ORVI_COST", "ORVI_DIR",   "ORVI_SIGNAL",
+    "ORVI_TEST",      "ORVI_TEST_FILE", "ORVI_TMP",  "ORVI_TRACE", "ORVI_UMASK",
+};
+static const int configEnvironmentSlots = 16;
+static_assert(sizeof configEnvironmentNames / sizeof *configEnvironmentNames <
+                  configEnvironmentSlots,
+              "the table keeps a slot for its null terminator");
+
+static char **const configEnvironmentUnbuilt = reinterpret_cast<char **>(intptr_t(-1));
+char **ConfigEnvironment = configEnvironmentUnbuilt;
+
+// Built once per process; a failure shows its box once and is not retried.
+void loadConfigEnvironment(void) {
+    if (ConfigEnvironment != configEnvironmentUnbuilt) return;
+    char **table = static_cast<char **>(calloc(configEnvironmentSlots, sizeof(char *)));
+    if (!table) {
+        errorBox("No memory for orvi environment");
+        ConfigEnvironment = nullptr;
+        return;
+    }
+    char *path = nullptr;
+    if (makeKeyPath(configVersion, &path) != 0) {
+        errorBox("Bad orvi key");
+        free(table);
+        ConfigEnvironment = nullptr;
+        return;
+    }
+    ConfigValueList list = nullptr;
+    if (readConfigValues(HKEY_LOCAL_MACHINE, path, &list) != 0) {
+        reportSystemError("Can't get Orvi keylist", GetLastError());
+        free(table);
+        free(path);
+        ConfigEnvironment = nullptr;
+        return;
+    }
+    free(path);
+    int filled = 0;
+    for (const char *name : configEnvironmentNames)
+        if (makeEnvEntry(list, name, &table[filled]) == 0) filled++;
+    table[filled] = nullptr;
+    freeConfigValues(list);
+    ConfigEnvironment = table;
+}
+
+char *configGetenv(const char *name) {
+    static char notSet[] = "";
+    char *value = getenv(name);
+    if (value) return value;
+    loadConfigEnvironment();
+    if (!ConfigEnvironment) return notSet;
+    size_t length = strlen(name);
+    for (char **entry = ConfigEnvironment; *entry; entry++) {
+        const char *equals = strchr(*entry, '=');
+        if (equals && size_t(equals - *entry) == length && strncmp(*entry, name, length) == 0)
+            return const_cast<char *>(equals + 1);
+    }
+    return notSet;
 }
