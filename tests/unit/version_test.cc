@@ -6,8 +6,6 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include <string>
-
 namespace {
 
 struct Parsed {
@@ -37,24 +35,14 @@ void expectRejected(const char *text) {
     EXPECT_EQ(-7, p.number.major);
 }
 
-TEST(ParseVersion, MissingPartsAreZeroAndExtraPartsIgnored) {
-    expectVersion("1.3", 1, 3, 0);
-    expectVersion("2", 2, 0, 0);
-    expectVersion("1.2.3", 1, 2, 3);
-    expectVersion("1.2.3.4", 1, 2, 3);
+TEST(ParseVersion, SplitsAtRunsOfDotsAndReadsLeadingNumbers) {
     expectVersion(configVersion, 1, 3, 0);
-}
-
-TEST(ParseVersion, RunsOfDotsAreOneSeparatorAndOuterDotsGiveNoPart) {
+    expectVersion("2", 2, 0, 0);
+    expectVersion("1.2.3.4", 1, 2, 3); // further parts ignored
     expectVersion("1..3", 1, 3, 0);
     expectVersion("..1...2..", 1, 2, 0);
-    expectVersion(".4.", 4, 0, 0);
-}
-
-TEST(ParseVersion, PartsAreReadAsLeadingNumbers) {
     expectVersion("10.beta.7", 10, 0, 7);
-    expectVersion("1.3rc2", 1, 3, 0);
-    expectVersion(" 3.+4", 3, 4, 0);
+    expectVersion(" 3.+4rc1", 3, 4, 0);
     expectVersion("-1.2", -1, 2, 0);
 }
 
@@ -91,14 +79,8 @@ TEST(MakeKeyPath, AppendsTheVersionToTheSuitesKey) {
     ASSERT_EQ(0, makeKeyPath(configVersion, &path));
     EXPECT_STREQ("SOFTWARE\\Kestrova\\Vemto\\1.3", path);
     free(path);
-
     ASSERT_EQ(0, makeKeyPath("", &path));
     EXPECT_STREQ("SOFTWARE\\Kestrova\\Vemto\\", path);
-    free(path);
-
-    std::string longVersion(5000, '9');
-    ASSERT_EQ(0, makeKeyPath(longVersion.c_str(), &path));
-    EXPECT_EQ("SOFTWARE\\Kestrova\\Vemto\\" + longVersion, std::string(path));
     free(path);
 }
 
