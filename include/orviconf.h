@@ -18,13 +18,15 @@ struct ConfigValue {
 typedef ConfigValue *ConfigValueList;
 
 // Reads every value of root\path in enumeration order. Returns 0 (a key with
-// no values gives a null list), or -1 with the cause as the thread's last error.
+// no values gives a null list), or -1 with the cause as the thread's last error
+// (the registry's status, or ERROR_NOT_ENOUGH_MEMORY) and *out null.
 int readConfigValues(HKEY root, const char *path, ConfigValueList *out);
 void freeConfigValues(ConfigValueList list);
 void printConfigValues(ConfigValueList list);
 // Exact, case-sensitive name; *out points into the list.
 int findConfigValue(ConfigValueList list, const char *name, char **out);
-// "name=data" in a new malloc'd string; -1 when absent or the data is empty.
+// "name=data" in a new malloc'd string; -1 (*out untouched) when absent, when
+// the data is empty or when memory runs out.
 int makeEnvEntry(ConfigValueList list, const char *name, char **out);
 
 // The "Error Report" box with message, a line feed and the system's text for

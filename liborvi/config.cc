@@ -68,6 +68,7 @@ static LONG enumerateValues(HKEY key, DWORD longestName, DWORD longestData, Conf
 }
 
 int readConfigValues(HKEY root, const char *path, ConfigValueList *out) {
+    *out = nullptr;
     HKEY key;
     LONG status = RegOpenKeyExA(root, path, 0, KEY_READ, &key);
     if (status != ERROR_SUCCESS) {
@@ -83,7 +84,6 @@ int readConfigValues(HKEY root, const char *path, ConfigValueList *out) {
         SetLastError((DWORD)status);
         return -1;
     }
-    *out = nullptr;
     status = enumerateValues(key, longestName, longestData, out);
     RegCloseKey(key);
     if (status == ERROR_NO_MORE_ITEMS) return 0;

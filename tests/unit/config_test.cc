@@ -105,6 +105,7 @@ TEST_F(RegistryTest, KeyWithoutValuesGivesAnEmptyList) {
 
 TEST_F(RegistryTest, UnreadableKeysFailWithTheirCauseAsLastError) {
     std::string missing = path + "\\Missing";
+    list = (ConfigValueList)1; // must be cleared
     SetLastError(0);
     EXPECT_EQ(-1, readConfigValues(HKEY_CURRENT_USER, missing.c_str(), &list));
     EXPECT_EQ((DWORD)ERROR_FILE_NOT_FOUND, GetLastError());
