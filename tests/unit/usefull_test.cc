@@ -8,6 +8,14 @@
 #include <string.h>
 
 #include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <process.h>
+#define getpid _getpid
+#else
+#include <unistd.h>
+#endif
 
 #include "portable.h"
 
@@ -64,10 +72,25 @@ Header headerOf(void *array) {
     return header;
 }
 
+std::vector<std::string> scratchFiles;
+
+void removeScratchFiles() {
+    for (const std::string &name : scratchFiles)
+        remove(name.c_str());
+}
+
+// A file name of this process's own (test runs of several build trees may
+// share the temporary directory), removed when the process ends.
+std::string scratchName() {
+    if (scratchFiles.empty()) atexit(removeScratchFiles);
+    scratchFiles.push_back(testing::TempDir() + "usefull_" + std::to_string(getpid()) + "_" +
+                           std::to_string(scratchFiles.size()) + ".txt");
+    return scratchFiles.back();
+}
+
 // A text stream reading the given bytes from a scratch file.
 FILE *streamOf(const std::string &bytes, std::string *path = nullptr) {
-    static int serial;
-    std::string name = testing::TempDir() + "usefull_" + std::to_string(++serial) + ".txt";
+    std::string name = scratchName();
     FILE *out = fopen(name.c_str(), "wb");
     fwrite(bytes.data(), 1, bytes.size(), out);
     fclose(out);
@@ -83,7 +106,7 @@ std::string take(char *s) {
 }
 
 std::string escaped(int c) {
-    std::string name = testing::TempDir() + "usefull_escaped.txt";
+    static std::string name = scratchName();
     FILE *out = fopen(name.c_str(), "w");
     printEscapedChar(out, c);
     fclose(out);
@@ -260,7 +283,7 @@ TEST(ReadParagraph, EndsAtALineOfOneTerminator) {
 }
 
 TEST(ReadParagraph, PromptsBeforeEveryLine) {
-    std::string name = testing::TempDir() + "usefull_prompt.txt";
+    std::string name = scratchName();
     FILE *prompts = fopen(name.c_str(), "w");
     FILE *in = streamOf("a\nb\n.\n");
     EXPECT_EQ(take(readParagraph(in, ".", "> ", prompts)), "a\nb\n");
