@@ -1,6 +1,6 @@
 """glimrtf as a program: the whole document it writes, its exit status, the
 early end, and its standard streams: text streams on Windows (CR LF in, Ctrl-Z,
-CR LF out, cut across the 64 KiB read blocks), bytes as they are natively.
+CR LF out, cut across the read blocks), bytes as they are natively.
 
 Cases are batched so that each test starts the program only a few times.
 """
@@ -22,7 +22,7 @@ P = b"\\plain\\f2\\fs20 "
 LINE_END = b"\n\\par " + P
 END = b"\\par }\n\0"
 EARLY_END = b"\n\\par }\n"
-BLOCK = 65536
+BLOCK = 256 * 1024  # the Windows build's read block
 
 
 def as_written(document):

@@ -1,7 +1,8 @@
 // Fuzzer of glimrtf's filter. Besides memory safety it checks what any input
 // must give: the same document however the input is cut into blocks, the
 // header in front, one of the two endings, and braces that balance outside
-// escapes (every brace of the input is escaped).
+// escapes (every brace of the input is escaped), line feeds written for a
+// text stream, and the text-stream decoding against a byte-wise model.
 #include "glimrtf.h"
 #include "glimrtf_textmode.h"
 
@@ -24,11 +25,11 @@ void collect(RtfSink *sink) {
     sink->used = 0;
 }
 
-std::string convert(const uint8_t *data, size_t size, size_t block) {
+std::string convert(const uint8_t *data, size_t size, size_t block, bool textStream = false) {
     Collected out;
     RtfSink sink = {out.buffer, sizeof out.buffer, 0, collect, &out};
     RtfFilter filter;
-    startRtf(&filter, &sink);
+    startRtf(&filter, &sink, textStream);
     for (size_t at = 0; at < size; at += block) {
         filterRtf(&filter, data + at, size - at < block ? size - at : block);
     }
@@ -57,6 +58,17 @@ bool bracesBalance(const std::string &s) {
     return depth == 0;
 }
 
+// The C runtime's text-mode reading, a byte at a time: CR LF is LF, Ctrl-Z
+// ends, any other byte (a lone CR included) stays.
+std::string referenceDecode(const uint8_t *data, size_t size) {
+    std::string out;
+    for (size_t i = 0; i < size && data[i] != 0x1A; ++i) {
+        if (data[i] == '\r' && i + 1 < size && data[i + 1] == '\n') continue;
+        out += static_cast<char>(data[i]);
+    }
+    return out;
+}
+
 void checkTextDecoding(const uint8_t *data, size_t size) {
     // Decoding whole or in two pieces (with the held carriage return carried
     // over) must agree and never grow the data.
@@ -78,7 +90,7 @@ void checkTextDecoding(const uint8_t *data, size_t size) {
             0, decodeTextBlock(&b, reinterpret_cast<unsigned char *>(&second[0]), second.size()));
     }
     if (b.carriageReturnHeld) two += '\r';
-    if (one != two) abort();
+    if (one != two || one != referenceDecode(data, size)) abort();
 }
 
 } // namespace
@@ -93,5 +105,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     size_t block = size > 0 ? 1 + data[0] % 13 : 1;
     if (convert(data, size, block) != document) abort();
     checkTextDecoding(data, size);
+    // Written for a text stream, every line feed gains a carriage return.
+    std::string expected;
+    for (char c : document) {
+        if (c == '\n') expected += '\r';
+        expected += c;
+    }
+    if (convert(data, size, block, true) != expected) abort();
     return 0;
 }

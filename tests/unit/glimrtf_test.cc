@@ -39,11 +39,11 @@ void collect(RtfSink *sink) {
 // Runs the filter over input fed in blocks of blockSize bytes, into a sink of
 // the given capacity; returns the whole document.
 std::string convert(const std::string &input, size_t blockSize = 4096,
-                    size_t capacity = rtfSinkMinimum) {
+                    size_t capacity = rtfSinkMinimum, bool textStream = false) {
     CollectingSink out;
     out.sink = {out.buffer, capacity, 0, collect, &out};
     RtfFilter filter;
-    startRtf(&filter, &out.sink);
+    startRtf(&filter, &out.sink, textStream);
     for (size_t at = 0; at < input.size(); at += blockSize) {
         std::string block = input.substr(at, blockSize);
         filterRtf(&filter, reinterpret_cast<const unsigned char *>(block.data()), block.size());
@@ -207,12 +207,25 @@ TEST(GlimrtfTextStream, ReadingTranslatesLineEndsAndStopsAtControlZ) {
     EXPECT_EQ(decodeTextBlock(&state, later, 2), 0u);
 }
 
+std::string withCarriageReturns(const std::string &text) {
+    std::string result;
+    for (char c : text) {
+        if (c == '\n') result += '\r';
+        result += c;
+    }
+    return result;
+}
+
 TEST(GlimrtfTextStream, WritingTurnsEveryLineFeedIntoCarriageReturnLineFeed) {
-    std::string in = std::string("a\nb\r\n\n", 6) + '\0' + "\x1a";
-    char out[32];
-    size_t size = encodeTextBlock(in.data(), in.size(), out);
-    EXPECT_EQ(std::string(out, size), std::string("a\r\nb\r\r\n\r\n", 9) + '\0' + "\x1a");
-    EXPECT_EQ(encodeTextBlock("", 0, out), 0u);
+    // Line ends, the header's, both endings and overstruck line feeds; the
+    // zero byte stays one byte, a copied carriage return stays as it is.
+    for (std::string input : {std::string(), std::string("ab\n\fc\n"), "a\r\n" + mark("\n\n") + "b",
+                              std::string("x_\b")}) {
+        std::string lineFeeds = convert(input);
+        std::string document = convert(input, 3, rtfSinkMinimum, true);
+        EXPECT_EQ(document, withCarriageReturns(lineFeeds));
+    }
+    EXPECT_EQ(convert("", 1, 1000, true).substr(233 + 2), std::string("\\par }\r\n") + '\0');
 }
 
 } // namespace

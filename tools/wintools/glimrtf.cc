@@ -15,8 +15,8 @@ namespace {
 
 // Block sizes: large enough that the per-call cost of the system (and of
 // Wine) vanishes, small enough to keep the filter's memory constant and low.
-const size_t inputBlock = 64 * 1024;
-const size_t outputBlock = 64 * 1024;
+const size_t inputBlock = 256 * 1024;
+const size_t outputBlock = 256 * 1024;
 
 unsigned char inputBuffer[inputBlock];
 char outputBuffer[outputBlock];
@@ -32,7 +32,7 @@ int main() {
     openStreams();
     RtfSink sink = {outputBuffer, outputBlock, 0, flushToOutput, nullptr};
     RtfFilter filter;
-    startRtf(&filter, &sink);
+    startRtf(&filter, &sink, outputIsTextStream());
     size_t size;
     while ((size = readInput(inputBuffer, inputBlock)) > 0)
         filterRtf(&filter, inputBuffer, size);

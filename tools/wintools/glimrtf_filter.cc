@@ -5,35 +5,13 @@
 
 namespace {
 
-const char documentHeader[] =
-    "{\\rtf1\\ansi\\deff0\\deftab720{\\fonttbl{\\f0\\fswiss MS Sans Serif;}"
-    "{\\f1\\froman\\fcharset2 Symbol;}{\\f2\\fmodern\\fprq1 Courier New;}"
-    "{\\f3\\froman Times New Roman;}{\\f4\\froman Times New Roman;}}\n"
-    "{\\colortbl\\red0\\green0\\blue0;}\n"
-    "\\deflang1033\\pard";
-
-struct ControlString {
-    const char *text;
-    size_t length;
-};
-
-#define CONTROL(s)                                                                                 \
-    { s, sizeof(s) - 1 }
-
-// Indexed by style code.
-const ControlString styleStrings[] = {
-    CONTROL("\\plain\\f2\\fs20\\b "),
-    CONTROL("\\plain\\f2\\fs20\\b\\i "),
-    CONTROL("\\plain\\f2\\fs20 "),
-};
-
-const ControlString tabString = CONTROL("\\tab ");
-const ControlString lineEndString = CONTROL("\n\\par ");
-// The zero byte that closes a complete document is part of its ending.
-const ControlString completeEnd = {"\\par }\n", sizeof("\\par }\n")};
-const ControlString earlyEnd = CONTROL("\n\\par }\n");
-
-#undef CONTROL
+// The header's three lines; the last one has no line end.
+#define HEADER_FONTS                                                                               \
+    "{\\rtf1\\ansi\\deff0\\deftab720{\\fonttbl{\\f0\\fswiss MS Sans Serif;}"                       \
+    "{\\f1\\froman\\fcharset2 Symbol;}{\\f2\\fmodern\\fprq1 Courier New;}"                         \
+    "{\\f3\\froman Times New Roman;}{\\f4\\froman Times New Roman;}}"
+#define HEADER_COLOURS "{\\colortbl\\red0\\green0\\blue0;}"
+#define HEADER_PARAGRAPH "\\deflang1033\\pard"
 
 // Bytes that the main loop treats specially when they are not overstruck;
 // every other byte is copied as it is.
@@ -61,166 +39,238 @@ constexpr ByteTable byteTable = makeByteTable();
 
 const unsigned char backspace = 8;
 
-// Room that one input event may need: a control string and an escaped byte.
-const size_t eventRoom = 32;
+// Control strings padded to a fixed size, so that writing one is a copy of
+// constant length; only `length` bytes count.
+struct PaddedString {
+    char text[24];
+    size_t length;
+};
+
+#define PADDED(s)                                                                                  \
+    { s, sizeof(s) - 1 }
+
+// Indexed by style code.
+const PaddedString styleStrings[] = {
+    PADDED("\\plain\\f2\\fs20\\b "),
+    PADDED("\\plain\\f2\\fs20\\b\\i "),
+    PADDED("\\plain\\f2\\fs20 "),
+};
+const PaddedString tabString = PADDED("\\tab ");
+
+// Every string that holds a line end, in both forms. Standard output on
+// Windows is a text stream whose line feeds leave as carriage return and line
+// feed; writing that form directly spares a second pass over the output.
+struct LineStrings {
+    const char *header;
+    size_t headerLength;
+    PaddedString lineEnd;
+    PaddedString completeEnd; // the zero byte that closes it is part of it
+    PaddedString earlyEnd;
+    bool carriageReturns;
+};
+
+#define LINE_STRINGS(nl)                                                                           \
+    {                                                                                              \
+        HEADER_FONTS nl HEADER_COLOURS nl HEADER_PARAGRAPH,                                        \
+            sizeof(HEADER_FONTS nl HEADER_COLOURS nl HEADER_PARAGRAPH) - 1, PADDED(nl "\\par "),   \
+            {"\\par }" nl, sizeof("\\par }" nl)}, PADDED(nl "\\par }" nl), sizeof(nl) == 3         \
+    }
+
+const LineStrings lineFeedStrings = LINE_STRINGS("\n");
+const LineStrings textStreamStrings = LINE_STRINGS("\r\n");
+
+#undef LINE_STRINGS
+
+#undef PADDED
+
+// Room that one input event may touch: a line end and a padded style string,
+// or a padded style string and an escaped byte.
+const size_t eventRoom = 2 * sizeof(PaddedString::text);
 static_assert(eventRoom <= rtfSinkMinimum, "an event must fit an empty sink");
 
-void makeRoom(RtfSink *sink, size_t size) {
-    if (sink->capacity - sink->used < size) sink->flush(sink);
+// The sink's write position and the style state, held in locals while a
+// block is converted: the compiler need not reload them after every byte
+// stored through a char pointer.
+struct Cursor {
+    RtfSink *sink;
+    char *out;
+    char *roomEnd; // while out <= roomEnd, one event fits
+    RtfStyle current;
+    RtfStyle saved;
+    bool styleWritten;
+    const LineStrings *lines;
+};
+
+void openCursor(Cursor &c, RtfFilter *filter) {
+    RtfSink *sink = filter->sink;
+    c.sink = sink;
+    c.out = sink->buffer + sink->used;
+    c.roomEnd = sink->buffer + (sink->capacity - eventRoom);
+    c.current = filter->currentStyle;
+    c.saved = filter->savedStyle;
+    c.styleWritten = filter->styleWritten;
+    c.lines = filter->textStream ? &textStreamStrings : &lineFeedStrings;
 }
 
-// Appends without a room check; the caller made room for the whole event.
-void append(RtfSink *sink, const char *data, size_t size) {
-    memcpy(sink->buffer + sink->used, data, size);
-    sink->used += size;
+void closeCursor(const Cursor &c, RtfFilter *filter) {
+    c.sink->used = static_cast<size_t>(c.out - c.sink->buffer);
+    filter->currentStyle = c.current;
+    filter->savedStyle = c.saved;
+    filter->styleWritten = c.styleWritten;
 }
 
-void appendString(RtfSink *sink, const ControlString &s) {
-    append(sink, s.text, s.length);
+void flushCursor(Cursor &c) {
+    c.sink->used = static_cast<size_t>(c.out - c.sink->buffer);
+    c.sink->flush(c.sink);
+    c.out = c.sink->buffer + c.sink->used;
 }
 
-// Appends text of any length, flushing as often as needed.
-void appendLong(RtfSink *sink, const char *data, size_t size) {
-    while (size > 0) {
-        makeRoom(sink, 1);
-        size_t chunk = sink->capacity - sink->used;
-        if (chunk > size) chunk = size;
-        append(sink, data, chunk);
-        data += chunk;
-        size -= chunk;
-    }
+inline void makeRoom(Cursor &c) {
+    if (c.out > c.roomEnd) flushCursor(c);
 }
 
-void appendEscaped(RtfSink *sink, unsigned char c) {
-    if (byteTable.of[c] == Escaped) sink->buffer[sink->used++] = '\\';
-    sink->buffer[sink->used++] = static_cast<char>(c);
+inline void put(Cursor &c, const PaddedString &s) {
+    memcpy(c.out, s.text, sizeof s.text);
+    c.out += s.length;
+}
+
+inline void putStyle(Cursor &c, RtfStyle style) {
+    put(c, styleStrings[style]);
+    c.current = style;
+    c.styleWritten = true;
 }
 
 // Writes the character at hand, with the style change it calls for.
-void putCharacter(RtfFilter *filter, unsigned char c, bool overstruck) {
-    makeRoom(filter->sink, eventRoom);
-    if (!overstruck && filter->currentStyle == BoldItalic) {
-        setStyle(filter, filter->savedStyle);
-    } else if (overstruck && filter->currentStyle != BoldItalic) {
-        filter->savedStyle = filter->currentStyle;
-        setStyle(filter, BoldItalic);
-    } else if (overstruck && !filter->styleWritten) {
+inline void putCharacter(Cursor &c, unsigned char ch, bool overstruck) {
+    makeRoom(c);
+    if (!overstruck) {
+        if (c.current == BoldItalic) putStyle(c, c.saved);
+    } else if (c.current != BoldItalic) {
+        c.saved = c.current;
+        putStyle(c, BoldItalic);
+    } else if (!c.styleWritten) {
         // The run starts out assuming bold italic, so by the rules above an
         // overstruck character before any style string would follow the
         // header's "\pard" (and a letter would run into that control word)
         // or a tab, in the document's default face. Select it explicitly.
-        setStyle(filter, BoldItalic);
+        putStyle(c, BoldItalic);
     }
-    appendEscaped(filter->sink, c);
+    if (overstruck && ch == '\n' && c.lines->carriageReturns) *c.out++ = '\r';
+    if (byteTable.of[ch] == Escaped) *c.out++ = '\\';
+    *c.out++ = static_cast<char>(ch);
 }
 
-// Copies a run of ordinary bytes while no style change is due; returns where
-// the run stopped.
-const unsigned char *copyPlainRun(RtfFilter *filter, const unsigned char *p,
-                                  const unsigned char *end) {
-    RtfSink *sink = filter->sink;
-    while (p < end) {
-        size_t room = sink->capacity - sink->used;
-        if (room < eventRoom) {
-            sink->flush(sink);
-            room = sink->capacity - sink->used;
+// Finishes an overstrike mark that the previous block left open; returns
+// where the block's own bytes start.
+const unsigned char *finishMark(Cursor &c, RtfFilter *filter, const unsigned char *p,
+                                const unsigned char *end) {
+    if (filter->markBytes == 1 && p < end) {
+        if (*p != backspace) {
+            // Not a mark: a plain underscore, and the byte is handled on its own.
+            filter->markBytes = 0;
+            putCharacter(c, '_', false);
+            return p;
         }
-        size_t left = static_cast<size_t>(end - p);
-        const unsigned char *stop = room < left ? p + room : end;
-        const unsigned char *start = p;
-        while (p < stop && byteTable.of[*p] == Ordinary)
-            ++p;
-        append(sink, reinterpret_cast<const char *>(start), static_cast<size_t>(p - start));
-        if (p < stop) break;
+        filter->markBytes = 2;
+        ++p;
+    }
+    if (filter->markBytes == 2 && p < end) {
+        filter->markBytes = 0;
+        putCharacter(c, *p++, true);
     }
     return p;
-}
-
-// Handles one byte outside an overstrike mark.
-void takeByte(RtfFilter *filter, unsigned char c) {
-    RtfSink *sink = filter->sink;
-    switch (byteTable.of[c]) {
-    case Tab:
-        makeRoom(sink, eventRoom);
-        appendString(sink, tabString);
-        break;
-    case LineFeed:
-        makeRoom(sink, eventRoom);
-        appendString(sink, lineEndString);
-        setStyle(filter, Plain);
-        break;
-    case FormFeed:
-        makeRoom(sink, eventRoom);
-        setStyle(filter, Bold);
-        break;
-    case Underscore:
-        filter->markBytes = 1;
-        break;
-    case Ordinary:
-    case Escaped:
-        putCharacter(filter, c, false);
-        break;
-    }
 }
 
 } // namespace
 
 void setStyle(RtfFilter *filter, int code) {
-    RtfSink *sink = filter->sink;
-    const ControlString &s = styleStrings[code];
-    makeRoom(sink, s.length);
-    append(sink, s.text, s.length);
-    filter->currentStyle = static_cast<RtfStyle>(code);
-    filter->styleWritten = true;
+    Cursor c;
+    openCursor(c, filter);
+    makeRoom(c);
+    putStyle(c, static_cast<RtfStyle>(code));
+    closeCursor(c, filter);
 }
 
-void startRtf(RtfFilter *filter, RtfSink *sink) {
+void startRtf(RtfFilter *filter, RtfSink *sink, bool textStream) {
     filter->sink = sink;
     filter->currentStyle = BoldItalic;
     filter->savedStyle = Plain;
     filter->styleWritten = false;
     filter->markBytes = 0;
-    appendLong(sink, documentHeader, sizeof(documentHeader) - 1);
+    filter->textStream = textStream;
+    const LineStrings &lines = textStream ? textStreamStrings : lineFeedStrings;
+    const char *header = lines.header;
+    size_t size = lines.headerLength;
+    while (size > 0) {
+        if (sink->used == sink->capacity) sink->flush(sink);
+        size_t chunk = sink->capacity - sink->used;
+        if (chunk > size) chunk = size;
+        memcpy(sink->buffer + sink->used, header, chunk);
+        sink->used += chunk;
+        header += chunk;
+        size -= chunk;
+    }
 }
 
 void filterRtf(RtfFilter *filter, const unsigned char *data, size_t size) {
-    const unsigned char *p = data;
+    Cursor c;
+    openCursor(c, filter);
     const unsigned char *end = data + size;
+    const unsigned char *p = finishMark(c, filter, data, end);
     while (p < end) {
-        if (filter->markBytes == 1) {
-            // An underscore was read: a backspace makes the next byte
-            // overstruck, anything else leaves the underscore a plain
-            // character and is then handled on its own.
-            if (*p == backspace) {
-                filter->markBytes = 2;
+        unsigned char ch = *p;
+        switch (byteTable.of[ch]) {
+        case Ordinary:
+            putCharacter(c, ch, false);
+            ++p;
+            // The style is settled now: copy the rest of the run as it is.
+            while (p < end && c.out <= c.roomEnd && byteTable.of[*p] == Ordinary)
+                *c.out++ = static_cast<char>(*p++);
+            break;
+        case Escaped:
+            putCharacter(c, ch, false);
+            ++p;
+            break;
+        case Tab:
+            makeRoom(c);
+            put(c, tabString);
+            ++p;
+            break;
+        case LineFeed:
+            makeRoom(c);
+            put(c, c.lines->lineEnd);
+            putStyle(c, Plain);
+            ++p;
+            break;
+        case FormFeed:
+            makeRoom(c);
+            putStyle(c, Bold);
+            ++p;
+            break;
+        case Underscore:
+            if (end - p >= 3 && p[1] == backspace) {
+                putCharacter(c, p[2], true);
+                p += 3;
+            } else if (end - p >= 2 && p[1] != backspace) {
+                putCharacter(c, '_', false);
                 ++p;
             } else {
-                filter->markBytes = 0;
-                putCharacter(filter, '_', false);
+                // The block ends inside a possible mark: the next block decides.
+                filter->markBytes = static_cast<int>(end - p);
+                p = end;
             }
-            continue;
+            break;
         }
-        if (filter->markBytes == 2) {
-            filter->markBytes = 0;
-            putCharacter(filter, *p++, true);
-            continue;
-        }
-        if (filter->currentStyle != BoldItalic) {
-            p = copyPlainRun(filter, p, end);
-            if (p == end) break;
-        }
-        takeByte(filter, *p++);
     }
+    closeCursor(c, filter);
 }
 
 void finishRtf(RtfFilter *filter) {
-    RtfSink *sink = filter->sink;
-    makeRoom(sink, eventRoom);
-    if (filter->markBytes != 0) {
-        appendString(sink, earlyEnd);
-    } else {
-        appendString(sink, completeEnd);
-    }
+    Cursor c;
+    openCursor(c, filter);
+    makeRoom(c);
+    put(c, filter->markBytes != 0 ? c.lines->earlyEnd : c.lines->completeEnd);
     filter->markBytes = 0;
-    sink->flush(sink);
+    closeCursor(c, filter);
+    filter->sink->flush(filter->sink);
 }

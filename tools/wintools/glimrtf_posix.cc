@@ -27,6 +27,10 @@ size_t readInput(unsigned char *buffer, size_t capacity) {
     return 0;
 }
 
+bool outputIsTextStream() {
+    return false;
+}
+
 void writeOutput(const char *data, size_t size) {
     while (size > 0 && !outputFailed) {
         ssize_t done = write(1, data, size);

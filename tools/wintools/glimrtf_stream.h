@@ -14,6 +14,10 @@ void openStreams();
 // ended. Read errors count as the end of the input.
 size_t readInput(unsigned char *buffer, size_t capacity);
 
+// Whether standard output is a text stream, whose line feeds the filter must
+// write as carriage return and line feed (writeOutput passes bytes as they are).
+bool outputIsTextStream();
+
 // Writes data to standard output. Failures are ignored: the filter has no way
 // to report them and ends with status 0 regardless.
 void writeOutput(const char *data, size_t size);

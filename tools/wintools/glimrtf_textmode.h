@@ -1,12 +1,14 @@
-// glimrtf_textmode.h: the translation that a Windows C runtime applies to a
-// text stream, done over blocks that were read and written in binary mode, so
-// that large block I/O keeps the exact semantics of a text-mode stream.
+// glimrtf_textmode.h: the translation that a Windows C runtime applies when
+// it reads a text stream, done over blocks read in binary mode, so that large
+// block reads keep the exact semantics of a text-mode stream. (The writing
+// side, line feed to carriage return and line feed, is the filter's own
+// textStream option.)
 #ifndef ORVI_GLIMRTF_TEXTMODE_H
 #define ORVI_GLIMRTF_TEXTMODE_H
 
 #include <stddef.h>
 
-// Reading side. A carriage return followed by a line feed becomes one line
+// A carriage return followed by a line feed becomes one line
 // feed, any other carriage return stays, and a Ctrl-Z byte (0x1A) ends the
 // input for good. A carriage return at the very end of a block cannot be
 // judged yet: it is held back for the caller to put in front of the next
@@ -19,10 +21,5 @@ struct TextReadState {
 // Translates data[0, size) in place and returns the new length (never more
 // than size). Bytes from a Ctrl-Z on are dropped and set state->ended.
 size_t decodeTextBlock(TextReadState *state, unsigned char *data, size_t size);
-
-// Writing side: copies data[0, size) to out with every line feed written as a
-// carriage return and a line feed; out must hold 2 * size bytes. Returns the
-// length written.
-size_t encodeTextBlock(const char *data, size_t size, char *out);
 
 #endif

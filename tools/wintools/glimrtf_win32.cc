@@ -1,7 +1,8 @@
 // glimrtf_win32.cc: glimrtf's standard streams on Windows. Both are text
 // streams, but read and written in large binary blocks: the C runtime's
 // byte-wise text mode is far too slow for big listings, so the translation it
-// would do is done here (see glimrtf_textmode.h).
+// would do on reading is done here (see glimrtf_textmode.h), and the filter
+// writes its line ends as carriage return and line feed itself.
 #include "glimrtf_stream.h"
 #include "glimrtf_textmode.h"
 
@@ -14,22 +15,6 @@ namespace {
 TextReadState readState;
 bool inputEnded;
 bool outputFailed;
-
-// Output is translated in chunks of this size into a buffer twice as large.
-const size_t encodeChunk = 64 * 1024;
-char encoded[2 * encodeChunk];
-
-void writeAll(const char *data, size_t size) {
-    while (size > 0 && !outputFailed) {
-        int done = _write(1, data, static_cast<unsigned>(size));
-        if (done <= 0) {
-            outputFailed = true;
-            return;
-        }
-        data += done;
-        size -= static_cast<size_t>(done);
-    }
-}
 
 } // namespace
 
@@ -59,11 +44,18 @@ size_t readInput(unsigned char *buffer, size_t capacity) {
     return 0;
 }
 
+bool outputIsTextStream() {
+    return true;
+}
+
 void writeOutput(const char *data, size_t size) {
     while (size > 0 && !outputFailed) {
-        size_t chunk = size < encodeChunk ? size : encodeChunk;
-        writeAll(encoded, encodeTextBlock(data, chunk, encoded));
-        data += chunk;
-        size -= chunk;
+        int done = _write(1, data, static_cast<unsigned>(size));
+        if (done <= 0) {
+            outputFailed = true;
+            return;
+        }
+        data += done;
+        size -= static_cast<size_t>(done);
     }
 }
