@@ -1,0 +1,80 @@
+#!/bin/sh
+# Throughput and peak memory of glimrtf, natively and under Wine, beside cat
+# and col -b on the same overstruck text: about 200 MB (BENCH_MB to change it)
+# of source-like lines, a fifth of the visible characters overstruck, a form
+# feed now and then. Run by: sh bench/run glimrtf
+set -eu
+cd "$(dirname "$0")/.."
+root=$(pwd)
+mb=${BENCH_MB:-200}
+native=${GLIMRTF_NATIVE:-$root/build/native/bin/glimrtf}
+windows=${GLIMRTF_WIN32:-$root/build/win32/bin/glimrtf.exe}
+
+work=$(mktemp -d /tmp/glimrtf-bench.XXXXXX)
+export WINEPREFIX="$work/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win32
+unset DISPLAY
+cleanup() {
+    wineserver -k 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT INT TERM
+
+# One megabyte of varied lines, repeated: generating is then no slower than
+# the programs measured.
+python3 - "$work/input.txt" "$mb" <<'PY'
+import random, sys
+path, mb = sys.argv[1], int(sys.argv[2])
+rng = random.Random(7)
+words = ("int count = 0; for (i = 0; i < n; i++) { total += table[i]; } "
+         "return \\value; /* comment */ printf(\"%d\\n\", x); if (a && b) call(a, b);").split(" ")
+chunk, size, lines = [], 0, 0
+while size < 1 << 20:
+    text = " ".join(rng.choice(words) for _ in range(rng.randint(2, 12)))
+    line = bytearray()
+    for c in text.encode():
+        if c != 0x20 and rng.random() < 0.2:
+            line += b"_\b"
+        line.append(c)
+    lines += 1
+    if lines % 60 == 0:
+        line = b"\f" + line
+    chunk.append(bytes(line) + b"\n")
+    size += len(chunk[-1])
+block = b"".join(chunk)
+with open(path, "wb") as f:
+    for _ in range(mb):
+        f.write(block)
+PY
+bytes=$(wc -c < "$work/input.txt")
+
+mkdir -p "$WINEPREFIX"
+wineserver -p
+wine wineboot -i >/dev/null 2>&1
+
+# measure KEY NAME COMMAND...: one run, input from the file, output discarded.
+# Prints wall time, throughput, CPU time and peak resident memory, and keeps
+# the wall time in $work/KEY.s for the ratios.
+measure() {
+    key=$1
+    name=$2
+    shift 2
+    /usr/bin/time -f '%e %U %S %M' -o "$work/time" "$@" < "$work/input.txt" > /dev/null
+    read -r seconds user system kib < "$work/time"
+    echo "$seconds" > "$work/$key.s"
+    awk -v n="$name" -v s="$seconds" -v u="$user" -v y="$system" -v k="$kib" -v b="$bytes" 'BEGIN {
+        rate = s > 0 ? sprintf("%9.1f MiB/s", b / s / 1048576) : "     fast     "
+        printf "%-20s %7.2f s %s  cpu %6.2f s  peak %6.1f MiB\n", n, s, rate, u + y, k / 1024 }'
+}
+
+ratio() {
+    awk -v a="$(cat "$work/$1.s")" -v b="$(cat "$work/$2.s")" -v t="$3" \
+        'BEGIN { printf "%s: %.1fx\n", t, b > 0 ? a / b : 0 }'
+}
+
+echo "input: $(awk -v b="$bytes" 'BEGIN { printf "%.1f MiB", b / 1048576 }') of overstruck text"
+measure cat "cat" cat
+measure col "col -b" col -b
+measure native "glimrtf" "$native"
+measure wine "glimrtf.exe (Wine)" wine "$windows"
+ratio col native "col -b time / glimrtf time (target >= 10)"
+ratio wine native "Wine time / native time (target <= 1.5)"
