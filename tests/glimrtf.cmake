@@ -8,3 +8,4 @@ orvi_fuzz_test(glimrtf_fuzz
     CORPUS ${PROJECT_SOURCE_DIR}/tests/fuzz/corpus/glimrtf
     SECONDS 20)
 orvi_py_test(glimrtf_e2e test_glimrtf.py)
+orvi_py_test(glimrtf_e2e_reader test_glimrtf_reader.py)
