@@ -38,20 +38,10 @@ def convert(data, *args):
 
 
 class Document(unittest.TestCase):
-    def test_frame_status_and_ignored_arguments(self):
-        self.assertEqual(len(HEADER), 233)
-        self.assertEqual(convert(b""), as_written(HEADER + END))
-        out = convert(b"\f_\bx{y}\\\n", "-x", "file.txt")
-        self.assertEqual(out, as_written(HEADER + B + BI + b"x" + B + b"\\{y\\}\\\\" + LINE_END
-                                         + END))
-        # Before any style string an overstruck character is selected bold
-        # italic, so a letter cannot run into the header's "\pard".
-        self.assertEqual(convert(b"_\bHi"), as_written(HEADER + BI + b"H" + P + b"i" + END))
-
-    def test_early_end_has_no_zero_byte(self):
-        self.assertEqual(convert(b"ab_"), as_written(HEADER + P + b"ab" + EARLY_END))
-        self.assertEqual(convert(b"ab\n_\b"), as_written(HEADER + P + b"ab" + LINE_END
-                                                         + EARLY_END))
+    def test_both_endings_status_and_ignored_arguments(self):
+        self.assertEqual(convert(b"", "-x", "file.txt"), as_written(HEADER + END))
+        self.assertEqual(convert(b"_\bHi\n_\b"), as_written(HEADER + BI + b"H" + P + b"i"
+                                                        + LINE_END + EARLY_END))
 
     def test_long_input_streams_through_many_blocks(self):
         # Each line starts and ends the same state, so the document is the
