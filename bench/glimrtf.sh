@@ -68,7 +68,7 @@ measure() {
 
 ratio() {
     awk -v a="$(cat "$work/$1.s")" -v b="$(cat "$work/$2.s")" -v t="$3" \
-        'BEGIN { printf "%s: %.1fx\n", t, b > 0 ? a / b : 0 }'
+        'BEGIN { printf "%s: %.1fx\n", t, (b > 0 ? a / b : 0) }'
 }
 
 echo "input: $(awk -v b="$bytes" 'BEGIN { printf "%.1f MiB", b / 1048576 }') of overstruck text"
