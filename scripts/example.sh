@@ -20,3 +20,11 @@ wine "$root/build/win32/bin/glimpage.exe" < hello.hls > "$out/hello.txt"
 echo "glimpage wrote $out/hello.txt (highlighted characters overstruck):"
 echo
 if [ -t 1 ]; then ul -t xterm "$out/hello.txt"; else cat -v "$out/hello.txt"; fi
+
+# The RTF step: glimrtf turns the overstruck text into a document for a word
+# processor, the highlighted characters in bold italic.
+cmake --build "$root/build/win32" --target glimrtf >/dev/null
+wine "$root/build/win32/bin/glimrtf.exe" < "$out/hello.txt" > "$out/hello.rtf"
+echo
+echo "glimrtf wrote $out/hello.rtf (highlighted characters in bold italic)."
+echo "Open it in a word processor, e.g.: libreoffice --writer $out/hello.rtf"
