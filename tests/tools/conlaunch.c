@@ -12,7 +12,8 @@
  * Jobs are files in JOB-DIRECTORY, numbered from 1. The launcher waits for
  * N.cmd to appear (write it under another name and rename it), whose first
  * line is the program's path and whose second line is its whole command line;
- * the job's standard input is N.in (empty when missing). When the job ends the
+ * the job's standard input is N.in (empty when missing), and it runs in
+ * JOB-DIRECTORY, so that relative file names refer to files there. When the job ends the
  * launcher writes N.status: the exit status in decimal and a line feed, or
  * "launch-error CODE" with the system error code. It is written under another
  * name and renamed, so its appearance means the job is over. A file named
@@ -97,8 +98,8 @@ static void runJob(int job, HANDLE consoleOutput, char *status, size_t statusSiz
     startup.hStdOutput = consoleOutput;
     startup.hStdError = consoleOutput;
     PROCESS_INFORMATION child;
-    BOOL started =
-        CreateProcessA(program, commandLine, NULL, NULL, TRUE, 0, NULL, NULL, &startup, &child);
+    BOOL started = CreateProcessA(program, commandLine, NULL, NULL, TRUE, 0, NULL, jobDirectory,
+                                  &startup, &child);
     DWORD startError = GetLastError();
     CloseHandle(input);
     if (!started) {
