@@ -2,10 +2,14 @@
 // input's first byte picks the options, the rest is the script. Text files
 // live in memory: "a" holds a fixed text with tabs, form feeds and CR LF,
 // "s" the fuzz input itself, every other name cannot be opened. Nothing
-// touches the real file system or console.
+// touches the real file system or console. Each input runs twice, with and
+// without overstrike mode's bulk copying of ordinary bytes, and the two
+// outputs must be the same.
 #include <stddef.h>
 #include <stdint.h>
 #include <string.h>
+
+#include <string>
 
 #include "glimpage_output.h"
 #include "glimpage_pager.h"
@@ -24,10 +28,10 @@ const uint8_t *fuzzData;
 size_t fuzzSize;
 MemoryFile openFile;
 bool fileOpen;
-size_t outputBytes;
+std::string output;
 
-void writeOutput(const unsigned char *, int count) {
-    outputBytes += static_cast<size_t>(count);
+void writeOutput(const unsigned char *bytes, int count) {
+    output.append(reinterpret_cast<const char *>(bytes), static_cast<size_t>(count));
 }
 void writeError(const char *) {}
 int readNothing(void *, unsigned char *, int) {
@@ -103,18 +107,25 @@ const PagerPlatform memoryPlatform = {
     noInput,     noGetMode,  noSetMode,   noKey,        noError,      noBox,
 };
 
-} // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    if (size == 0) return 0;
+// Runs the pager over the input; returns what it wrote.
+std::string runOnce(const uint8_t *data, size_t size, bool bulk) {
     fuzzData = data + 1;
     fuzzSize = size - 1;
     fileOpen = false;
-    outputBytes = 0;
+    output.clear();
+    ordinaryRuns = bulk;
     setPagerPlatform(&memoryPlatform);
     ByteSource script;
     initMemorySource(&script, data + 1, size - 1);
     int status = runPager((data[0] & 1) == 0, &script);
     if (status != 0 || fileOpen) __builtin_trap();
+    return output;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    if (size == 0) return 0;
+    if (runOnce(data, size, true) != runOnce(data, size, false)) __builtin_trap();
     return 0;
 }

@@ -125,6 +125,36 @@ TEST(PagerOverstrike, EmptyAndUnterminatedScriptsWriteNothingMore) {
     EXPECT_EQ("line one\nabcdefg\nx\n", overstruck("f|a.c\nz 2 2|ignored\n? 0 0\n"));
 }
 
+TEST(PagerOverstrike, BulkCopyingWritesWhatBytewiseWritingWrites) {
+    std::string text;
+    for (int i = 0; i < 400; i++)
+        text += "\tline " + std::to_string(i) + (i % 7 ? " x=y;\n" : "\f z\r\n");
+    const std::string scripts[] = {
+        "f|a.c\n+ 3 4\n- 3 9\n+ 9 -1\n- 12 2\nO 20 3\no 30 5\n",
+        "m\nf|a.c\n+ 1 1\n- 399 3\nf 200 7|b.c\n",
+        "f|a.c\n+ 0 0\nt 5 3|text\nh 6 1|head\n- 100 -1\n",
+    };
+    for (const std::string &script : scripts) {
+        for (bool sense : {true, false}) {
+            for (int chunk : {1, 7, 1 << 16}) {
+                SCOPED_TRACE(script + " chunk " + std::to_string(chunk));
+                ordinaryRuns = false;
+                useFakeSystem();
+                fake.fileChunk = chunk;
+                fake.files["a.c"] = fake.files["b.c"] = text;
+                runFakePager(script, sense);
+                std::string bytewise = fake.out;
+                ordinaryRuns = true;
+                useFakeSystem();
+                fake.fileChunk = chunk;
+                fake.files["a.c"] = fake.files["b.c"] = text;
+                runFakePager(script, sense);
+                EXPECT_EQ(bytewise, fake.out);
+            }
+        }
+    }
+}
+
 TEST(PagerOptions, ParsesCombinedLettersAndStopsAtTheFirstOperand) {
     char program[] = "glimpage", ru[] = "-ru", r[] = "-r", u[] = "-u", dash[] = "-",
          file[] = "script.hls", x[] = "-x", rx[] = "-rx", dashes[] = "--";

@@ -179,6 +179,54 @@ int finishRun(PagerState *s, bool closingPrompt) {
     return 0;
 }
 
+// Overstrike mode's fast lane: copies the run of ordinary bytes (not line
+// feed, tab or form feed) that starts at the next byte of the text, up to the
+// position of the pending command, straight into the output block, marking
+// visible bytes when the run is highlighted. Its output is what writeTextByte
+// would write byte by byte; the lines' first bytes (margin) and the special
+// bytes are left to it. Returns the count of bytes copied.
+size_t copyOrdinaryRun(PagerState *s) {
+    ByteSource *source = &s->textSource;
+    const unsigned char *start = source->next;
+    size_t available = static_cast<size_t>(source->end - start);
+    // The pending command is not reached yet; on its own line it is reached
+    // after (column - textColumn) more bytes.
+    if (s->scriptMore && s->textLine == s->pending.line) {
+        uint32_t before =
+            static_cast<uint32_t>(s->pending.column) - static_cast<uint32_t>(s->textColumn);
+        if (before < available) available = before;
+    }
+    // Room for every byte marked.
+    size_t room = static_cast<size_t>(OutputBlockSize - outputBlock.used) / 3;
+    if (room < 64) {
+        flushOutput();
+        room = OutputBlockSize / 3;
+    }
+    if (available > room) available = room;
+
+    const unsigned char *p = start;
+    const unsigned char *end = start + available;
+    unsigned char *out = outputBlock.bytes + outputBlock.used;
+    if ((s->depth > 0) == s->highlightSense) {
+        for (; p < end && *p != '\n' && *p != '\t' && *p != '\f'; ++p) {
+            if (*p >= 0x21 && *p <= 0x7E) {
+                *out++ = '_';
+                *out++ = '\b';
+            }
+            *out++ = *p;
+        }
+    } else {
+        for (; p < end && *p != '\n' && *p != '\t' && *p != '\f'; ++p)
+            *out++ = *p;
+    }
+    size_t count = static_cast<size_t>(p - start);
+    source->next = p;
+    outputBlock.used = static_cast<int>(out - outputBlock.bytes);
+    s->textColumn = wrapAdd(s->textColumn, static_cast<uint32_t>(count));
+    s->outputColumn = wrapAdd(s->outputColumn, static_cast<uint32_t>(count));
+    return count;
+}
+
 int mergeScriptAndText(PagerState *s, ByteSource *script) {
     s->scriptMore = readNextCommand(s, script);
     for (;;) {
@@ -191,6 +239,9 @@ int mergeScriptAndText(PagerState *s, ByteSource *script) {
         }
         if (!s->scriptMore && s->textFile == nullptr) return finishRun(s, true);
 
+        if (s->overstrikeMode && s->outputOn && ordinaryRuns &&
+            (s->outputColumn != 1 || !s->marginOn) && copyOrdinaryRun(s) > 0)
+            continue;
         int c = getByte(&s->textSource);
         if (c == EndOfInput) {
             closeTextFile(s);
@@ -207,6 +258,8 @@ int mergeScriptAndText(PagerState *s, ByteSource *script) {
 }
 
 } // namespace
+
+bool ordinaryRuns = true;
 
 int parsePagerOptions(int argc, char **argv, bool *highlightSense) {
     *highlightSense = true;

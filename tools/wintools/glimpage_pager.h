@@ -30,6 +30,10 @@ struct PagerState {
 // (the caller prints the usage and ends with status 1).
 int parsePagerOptions(int argc, char **argv, bool *highlightSense);
 
+// Overstrike mode copies runs of ordinary bytes in bulk; false sends every
+// byte through the general path (the fuzzer compares the two).
+extern bool ordinaryRuns;
+
 // Runs the whole pager over the script: sets up the output, merges script
 // and text, and returns the exit status. Output is flushed on return.
 int runPager(bool highlightSense, ByteSource *script);
