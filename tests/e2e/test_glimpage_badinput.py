@@ -1,0 +1,143 @@
+"""glimpage on hostile input: random scripts and texts, NUL bytes, over-long
+arguments, numbers beyond 32 bits, text files that cannot be read. The
+program must end in time, without a crash, with the documented messages and
+exit statuses. Runs the Windows build under Wine and, where it exists, the
+native build (under the sanitizers in the native-asan tree).
+"""
+
+import os
+import random
+import shutil
+import tempfile
+import unittest
+
+import orvitest
+
+GLIMPAGE = orvitest.program("glimpage")
+NL = b"\r\n" if orvitest.WINDOWS else b"\n"
+TIMEOUT = 60  # a hang fails the test instead of stalling the suite
+
+
+def M(text):
+    return b"".join(b"_\b" + bytes([c]) for c in text)
+
+
+def random_script(rng, size):
+    """Bytes that are partly commands, partly noise: real letters, huge and
+    negative numbers, bars with long or binary arguments, stray blanks."""
+    parts = []
+    while sum(map(len, parts)) < size:
+        kind = rng.randrange(6)
+        if kind == 0:
+            parts.append(bytes(rng.randrange(256) for _ in range(rng.randrange(1, 40))))
+        else:
+            letter = rng.choice(b"+-fOoHhTtm\0\n |x")
+            number = lambda: rng.choice([b"", b"-", b"0", b"%d" % rng.randrange(1, 30),
+                                         b"-%d" % rng.randrange(1, 5),
+                                         b"%d" % rng.randrange(2 ** 31, 2 ** 80)])
+            parts.append(bytes([letter]) + rng.choice([b"", b" ", b"\t "]) + number() + b" " +
+                         number())
+            if rng.randrange(3) == 0:
+                argument = rng.choice([b"r.bin", b"missing", b"", b"x" * 1500,
+                                       bytes(rng.randrange(256) for _ in range(20))])
+                parts.append(b"|" + argument)
+            parts.append(rng.choice([b"\n", b"\n", b"\r\n", b" \n", b""]))
+    return b"".join(parts)
+
+
+class BadInput(unittest.TestCase):
+
+    def setUp(self):
+        self.dir = tempfile.mkdtemp(prefix="glimpage-bad-")
+
+    def tearDown(self):
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+    def write(self, name, data):
+        with open(os.path.join(self.dir, name), "wb") as f:
+            f.write(data)
+
+    def page(self, script, args=()):
+        return orvitest.run([GLIMPAGE] + list(args), stdin=script, cwd=self.dir, timeout=TIMEOUT)
+
+    def test_random_scripts_and_texts_end_cleanly(self):
+        rng = random.Random(20240602)
+        text = bytes(rng.randrange(256) for _ in range(20000))
+        self.write("r.bin", text + b"\n\x0c\t\0\r\r\n" * 50)
+        for round_ in range(4):
+            script = random_script(rng, 6000)
+            if round_ == 0:
+                script = bytes(rng.randrange(256) for _ in range(6000))
+            with self.subTest(round=round_):
+                result = self.page(b"f|r.bin\n" + script)
+                self.assertEqual(result.status, 0)
+                # Standard error holds nothing but messages about files.
+                for line in result.err.split(NL)[:-1]:
+                    self.assertTrue(line.startswith(b"can't open "), line)
+
+    def test_nul_bytes_end_arguments_but_not_text(self):
+        self.write("a.c", b"a\0b\0\n")
+        script = (b"\0 1 1\n"           # a NUL letter: an ignored command
+                  b"t|x\0y\n"           # the argument ends at the NUL
+                  b"h|\0hidden\n"
+                  b"f|a.c\0ignored\n"   # the file name too
+                  b"+ 1 1\n- 1 3\n")
+        result = self.page(script)
+        self.assertEqual(result.out, b"x" + NL + NL + M(b"a") + b"\0" + M(b"b") + b"\0" + NL)
+        self.assertEqual((result.err, result.status), (b"", 0))
+
+    def test_long_arguments_are_cut_and_reading_goes_on(self):
+        name = b"n" * 2000
+        script = b"t|" + b"a" * 2000 + b"\nf|" + name + b"\nh|" + b"b" * 1500 + b"\nt|next\n"
+        result = self.page(script)
+        self.assertEqual(result.out, b"a" * 1023 + NL + M(b"b" * 1023) + NL + b"next" + NL)
+        self.assertEqual(result.err, b"can't open " + name[:1023] + NL)
+        self.assertEqual(result.status, 0)
+        # Long command-line arguments: ignored ones, and option strings.
+        self.assertEqual(self.page(b"t|ok\n", ["-u", "z" * 2000]).out, b"ok" + NL)
+        self.assertEqual(self.page(b"t|ok\n", ["-" + "ur" * 1000]).status, 0)
+        failed = self.page(b"t|ok\n", ["-" + "u" * 1999 + "x"])
+        self.assertEqual((failed.status, failed.out), (1, b""))
+        self.assertIn(b": unknown option: -x" + NL, failed.err)
+
+    def test_numbers_beyond_32_bits_wrap(self):
+        self.write("w.c", b"abcdefgh\nij\n")
+        script = (b"f|w.c\n"
+                  b"+ 1 4294967298\n"                      # column 2
+                  b"- 1 4294967299\n"                      # 3, closing after it
+                  b"+ 1 -4294967291\n"                     # -(2^32 - 5) is 5
+                  b"- 1 %d\n" % (5 + 2 ** 32 * 10 ** 50)   # 5
+                  + b"t 4294967298 1|after\n")             # line 2
+        result = self.page(script)
+        self.assertEqual(result.out, b"a" + M(b"bc") + b"d" + M(b"e") + b"fgh" + NL + b"after" +
+                         NL + b"ij" + NL)
+        self.assertEqual(result.status, 0)
+
+    def test_unusable_text_files(self):
+        os.mkdir(os.path.join(self.dir, "subdir"))
+        self.write("ok.c", b"ok\n")
+        missing = os.path.join(self.dir, "no", "such.c")
+        if orvitest.WINDOWS:
+            missing = orvitest.wine_path(missing)
+        # /proc/self/mem opens but every read fails: the reader must take
+        # that as the end of the file rather than retry forever.
+        script = (b"f|" + missing.encode() + b"\nt|1\n"
+                  b"f|/proc/self/mem\nt|2\n"
+                  b"f|subdir\nt|3\n"
+                  b"f|ok.c\n")
+        result = self.page(script)
+        self.assertEqual(result.status, 0)
+        self.assertEqual(result.out, b"1" + NL + b"2" + NL + b"3" + NL + b"ok" + NL)
+        err = result.err.split(NL)
+        self.assertEqual(err[0], b"can't open " + missing.encode())
+        if orvitest.WINDOWS:
+            # A directory cannot be opened as a file on Windows.
+            self.assertEqual(err[1:], [b"can't open subdir", b""])
+        else:
+            # A POSIX system opens it and fails the first read: either way
+            # nothing of it shows.
+            self.assertIn(err[1:], ([b"can't open subdir", b""], [b""]))
+
+
+if __name__ == "__main__":
+    unittest.main()
