@@ -46,6 +46,7 @@ void writeOutput(const unsigned char *bytes, int count) {
 
 void writeError(const char *text) {
     fake.err += text;
+    record(std::string("err ") + text);
 }
 
 int readNothing(void *, unsigned char *, int) {

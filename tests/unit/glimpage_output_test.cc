@@ -159,6 +159,14 @@ TEST(ConsoleHighlight, SwitchesAttributesInOrderWithTheText) {
               callLog());
 }
 
+TEST(ConsoleOutput, WritesTextBeforeAnErrorMessageThatFollowsIt) {
+    setConsole(80, 25, "");
+    EXPECT_EQ(0, runFakePager("t|plain\nf|nothere\nt|after\n"));
+    EXPECT_EQ("info | blank 2000 | info | cursor 0,0 | window 0,0,79,24 | out plain\n | "
+              "err can't open nothere\n | out after\n",
+              callLog());
+}
+
 TEST(ConsoleAttributes, ReverseSwapsTheLowByteNibblesOnly) {
     EXPECT_EQ(0x70, reverseOf(0x07));
     EXPECT_EQ(0xF1, reverseOf(0x1F));

@@ -49,6 +49,9 @@ void openTextFile(PagerState *s, const char *name) {
         memcpy(message, "can't open ", 11);
         memcpy(message + 11, name, length);
         memcpy(message + 11 + length, "\n", 2);
+        // Console output is written as if unbuffered: what came before the
+        // message must be on the screen before it.
+        if (consoleState.isConsole) flushOutput();
         platform->writeError(message);
     } else {
         initByteSource(&s->textSource, platform->readTextFile, s->textFile, textBlock,
