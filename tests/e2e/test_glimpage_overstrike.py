@@ -14,6 +14,7 @@ import unittest
 import orvitest
 
 GLIMPAGE = orvitest.program("glimpage")
+GOLDEN = os.path.join(os.path.dirname(os.path.abspath(__file__)), "golden", "glimpage")
 
 
 def marked(text):
@@ -208,6 +209,15 @@ class OverstrikeOutput(PagerCase):
 
     def test_empty_script_writes_nothing(self):
         self.assertPaged(self.page(b""), b"")
+
+    def test_bundled_example_matches_its_golden_output(self):
+        # The README's main job: a header, a blank line, the margin, tabs and
+        # three regions, one running to the end of its line.
+        examples = os.path.join(orvitest.SOURCE, "examples")
+        with open(os.path.join(examples, "hello.hls"), "rb") as script:
+            result = orvitest.run([GLIMPAGE], stdin=script, cwd=examples, timeout=60)
+        with open(os.path.join(GOLDEN, "hello.txt"), "rb") as golden:
+            self.assertPaged(result, golden.read())
 
 
 @unittest.skipUnless(orvitest.WINDOWS, "messages are checked on the Windows build")
