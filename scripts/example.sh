@@ -14,6 +14,8 @@ mkdir -p "$out"
 export WINEPREFIX="$out/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win32
 unset DISPLAY
 trap 'wineserver -k 2>/dev/null || true' EXIT
+# A private prefix, created quietly on the first run (a few seconds).
+[ -f "$WINEPREFIX/system.reg" ] || wine wineboot -i >/dev/null 2>&1
 cd "$root/examples"
 wine "$root/build/win32/bin/glimpage.exe" < hello.hls > "$out/hello.txt"
 
