@@ -174,7 +174,7 @@ class Console:
         os.rename(self.path("%d.cmd.new" % job), self.path("%d.cmd" % job))
         return job
 
-    def status(self, job, timeout=20):
+    def status(self, job, timeout=30):
         """The job's exit status once it has ended (AssertionError after
         timeout seconds)."""
         path = self.path("%d.status" % job)
