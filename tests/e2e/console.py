@@ -123,6 +123,7 @@ class Console:
         self.socket = "orvi-console-%d-%d" % (os.getpid(), next(_serial))
         self.jobs = 0
         self.started = False
+        self.socket_path = None
 
     def _tmux(self, *args, check=True):
         return subprocess.run(["tmux", "-L", self.socket, "-f", os.devnull] + list(args),
@@ -138,6 +139,8 @@ class Console:
         self._tmux("new-session", "-d", "-s", "console", "-x", str(self.columns), "-y",
                    str(self.rows), pane)
         self.started = True
+        self.socket_path = self._tmux("display-message", "-p",
+                                      "#{socket_path}").stdout.decode().strip()
         size = self._tmux("display-message", "-p", "#{pane_height} #{pane_width}").stdout.split()
         if [int(v) for v in size] != [self.rows, self.columns]:
             raise AssertionError("tmux pane is %s, not %d x %d" % (size, self.rows, self.columns))
@@ -150,6 +153,9 @@ class Console:
                 self._tmux("kill-server", check=False)
             finally:
                 self.started = False
+                # The server leaves its socket file behind.
+                if self.socket_path and os.path.exists(self.socket_path):
+                    os.unlink(self.socket_path)
         shutil.rmtree(self.dir, ignore_errors=True)
 
     def __enter__(self):
