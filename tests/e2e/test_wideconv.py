@@ -90,6 +90,11 @@ class DocumentedFailures(Case):
         arg = self.arg("/proc/version")
         self.assertFails(self.wideconv(arg), 6, b"Buffer overflow 2 2\n")
 
+    def test_failed_read_is_not_an_empty_file(self):
+        # Reading a process's memory from address 0 fails at once.
+        arg = self.arg("/proc/self/mem")
+        self.assertFails(self.wideconv(arg), 10, b"Can't read %s\n" % arg.encode())
+
     @unittest.skipIf(orvitest.WINDOWS, "the Windows status query fails on a FIFO (status 2)")
     def test_file_growing_after_the_status_query(self):
         # A FIFO reports size 0; the data arrives only after the open.
