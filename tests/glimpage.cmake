@@ -5,6 +5,7 @@ orvi_unit_test(glimpage_test
     SOURCES unit/glimpage_script_test.cc
             unit/glimpage_pager_test.cc
             unit/glimpage_output_test.cc
+            unit/glimpage_textmode_test.cc
             unit/glimpage_fake_platform.cc
     LIBS glimpage_core)
 if(WIN32)
@@ -18,6 +19,7 @@ orvi_unit_test(glimpage_system_test
 orvi_fuzz_test(glimpage_fuzz
     SOURCES fuzz/glimpage_fuzz.cc
             ${PROJECT_SOURCE_DIR}/tools/wintools/glimpage_stream.cc
+            ${PROJECT_SOURCE_DIR}/tools/wintools/glimpage_textmode.cc
             ${PROJECT_SOURCE_DIR}/tools/wintools/glimpage_script.cc
             ${PROJECT_SOURCE_DIR}/tools/wintools/glimpage_output.cc
             ${PROJECT_SOURCE_DIR}/tools/wintools/glimpage_pager.cc

@@ -83,6 +83,41 @@ TEST(SystemLayer, ReadsTextFilesInTheSystemsTextMode) {
     EXPECT_EQ("<cannot open>", readText(".", 64)); // a directory
 }
 
+#ifdef _WIN32
+// What the runtime's own text stream makes of a file.
+std::string readWithRuntime(const char *name) {
+    std::string bytes;
+    FILE *file = fopen(name, "r");
+    int c;
+    while ((c = getc(file)) != EOF)
+        bytes += static_cast<char>(c);
+    fclose(file);
+    return bytes;
+}
+
+TEST(SystemLayer, ReadsTextExactlyAsTheRuntimesTextStreams) {
+    // Many short texts of the bytes that matter, and one long one whose
+    // carriage returns fall on the ends of blocks.
+    const char alphabet[] = "a\r\n\x1a";
+    uint32_t seed = 12345;
+    for (int round = 0; round < 300; round++) {
+        std::string data;
+        int length = round < 299 ? round % 23 : 200000;
+        for (int i = 0; i < length; i++) {
+            seed = seed * 1103515245u + 12345u;
+            uint32_t pick = (seed >> 16) % 16;
+            // Ctrl+Z rarely, so that long texts go on past most of them.
+            data += pick < 8 ? 'a' : pick < 11 ? '\r' : pick < 15 ? '\n' : alphabet[round % 3];
+        }
+        if (round % 7 == 0) data += '\x1a';
+        writeBinary(TempName, data);
+        SCOPED_TRACE(testing::PrintToString(data.substr(0, 40)));
+        EXPECT_EQ(readWithRuntime(TempName), readText(TempName, 64));
+    }
+    remove(TempName);
+}
+#endif
+
 // Runs body with descriptor fd (0 or 1) redirected to TempName, opened in the
 // system's text mode.
 template <typename Body> void withRedirect(int fd, int flags, Body body) {

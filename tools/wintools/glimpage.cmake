@@ -3,6 +3,7 @@
 # unit tests and the fuzzer can drive it through their own platform tables.
 add_library(glimpage_core STATIC
     ${CMAKE_CURRENT_SOURCE_DIR}/glimpage_stream.cc
+    ${CMAKE_CURRENT_SOURCE_DIR}/glimpage_textmode.cc
     ${CMAKE_CURRENT_SOURCE_DIR}/glimpage_script.cc
     ${CMAKE_CURRENT_SOURCE_DIR}/glimpage_output.cc
     ${CMAKE_CURRENT_SOURCE_DIR}/glimpage_pager.cc

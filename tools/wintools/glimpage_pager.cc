@@ -182,52 +182,66 @@ int finishRun(PagerState *s, bool closingPrompt) {
     return 0;
 }
 
-// Overstrike mode's fast lane: copies the run of ordinary bytes (not line
-// feed, tab or form feed) that starts at the next byte of the text, up to the
-// position of the pending command, straight into the output block, marking
-// visible bytes when the run is highlighted. Its output is what writeTextByte
-// would write byte by byte; the lines' first bytes (margin) and the special
-// bytes are left to it. Returns the count of bytes copied.
+// Overstrike mode's fast lane: copies the text that starts at the next byte
+// straight into the output block, marking visible bytes when the text is
+// highlighted, up to the pending command's position, a tab, a form feed, or
+// the start of a line that gets a margin; the driver's general path takes
+// over there. Its output is what writeTextByte writes byte by byte (a line
+// feed is never marked and needs no attribute when not on a console).
+// Returns the count of bytes copied.
 size_t copyOrdinaryRun(PagerState *s) {
     ByteSource *source = &s->textSource;
-    const unsigned char *start = source->next;
-    size_t available = static_cast<size_t>(source->end - start);
-    // The pending command is not reached yet; on its own line it is reached
-    // after (column - textColumn) more bytes.
-    if (s->scriptMore && s->textLine == s->pending.line) {
-        uint32_t before =
-            static_cast<uint32_t>(s->pending.column) - static_cast<uint32_t>(s->textColumn);
-        if (before < available) available = before;
-    }
-    // Room for every byte marked.
-    size_t room = static_cast<size_t>(OutputBlockSize - outputBlock.used) / 3;
-    if (room < 64) {
-        flushOutput();
-        room = OutputBlockSize / 3;
-    }
-    if (available > room) available = room;
-
-    const unsigned char *p = start;
-    const unsigned char *end = start + available;
-    unsigned char *out = outputBlock.bytes + outputBlock.used;
-    if ((s->depth > 0) == s->highlightSense) {
-        for (; p < end && *p != '\n' && *p != '\t' && *p != '\f'; ++p) {
-            if (*p >= 0x21 && *p <= 0x7E) {
-                *out++ = '_';
-                *out++ = '\b';
-            }
-            *out++ = *p;
+    const bool highlighted = (s->depth > 0) == s->highlightSense;
+    size_t total = 0;
+    for (;;) {
+        const unsigned char *start = source->next;
+        size_t available = static_cast<size_t>(source->end - start);
+        // The pending command is not reached yet; on its own line it is
+        // reached after (column - textColumn) more bytes.
+        if (s->scriptMore && s->textLine == s->pending.line) {
+            uint32_t before =
+                static_cast<uint32_t>(s->pending.column) - static_cast<uint32_t>(s->textColumn);
+            if (before < available) available = before;
         }
-    } else {
-        for (; p < end && *p != '\n' && *p != '\t' && *p != '\f'; ++p)
-            *out++ = *p;
+        // Room for every byte marked.
+        size_t room = static_cast<size_t>(OutputBlockSize - outputBlock.used) / 3;
+        if (room < 64) {
+            flushOutput();
+            room = OutputBlockSize / 3;
+        }
+        if (available > room) available = room;
+
+        const unsigned char *p = start;
+        const unsigned char *end = start + available;
+        unsigned char *out = outputBlock.bytes + outputBlock.used;
+        if (highlighted) {
+            for (; p < end && *p != '\n' && *p != '\t' && *p != '\f'; ++p) {
+                if (*p >= 0x21 && *p <= 0x7E) {
+                    *out++ = '_';
+                    *out++ = '\b';
+                }
+                *out++ = *p;
+            }
+        } else {
+            for (; p < end && *p != '\n' && *p != '\t' && *p != '\f'; ++p)
+                *out++ = *p;
+        }
+        size_t count = static_cast<size_t>(p - start);
+        s->textColumn = wrapAdd(s->textColumn, static_cast<uint32_t>(count));
+        s->outputColumn = wrapAdd(s->outputColumn, static_cast<uint32_t>(count));
+        total += count;
+        bool lineEnds = p < end && *p == '\n';
+        if (lineEnds) {
+            *out++ = *p++;
+            s->textLine = wrapAdd(s->textLine, 1);
+            s->textColumn = 1;
+            s->outputColumn = 1;
+            total++;
+        }
+        source->next = p;
+        outputBlock.used = static_cast<int>(out - outputBlock.bytes);
+        if (!lineEnds || s->marginOn || (s->scriptMore && positionReached(s))) return total;
     }
-    size_t count = static_cast<size_t>(p - start);
-    source->next = p;
-    outputBlock.used = static_cast<int>(out - outputBlock.bytes);
-    s->textColumn = wrapAdd(s->textColumn, static_cast<uint32_t>(count));
-    s->outputColumn = wrapAdd(s->outputColumn, static_cast<uint32_t>(count));
-    return count;
 }
 
 int mergeScriptAndText(PagerState *s, ByteSource *script) {

@@ -1,13 +1,16 @@
 // glimpage_win32.cc: the pager's system layer on Windows: the console calls,
-// the failure boxes, and standard streams and text files through the C
-// runtime's text mode (a carriage return before a line feed is dropped on
-// reading, Ctrl+Z ends a text input, a line feed is written as CR LF).
+// the failure boxes, and standard streams and text files in the C runtime's
+// text mode (a carriage return before a line feed is dropped on reading,
+// Ctrl+Z ends a text input, a line feed is written as CR LF).
 #include <fcntl.h>
 #include <io.h>
+#include <stdint.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <windows.h>
 
 #include "glimpage_platform.h"
+#include "glimpage_textmode.h"
 #include "glimpage_win32.h"
 
 namespace {
@@ -16,14 +19,23 @@ HANDLE outputHandle = INVALID_HANDLE_VALUE;
 HANDLE inputHandle = INVALID_HANDLE_VALUE;
 HANDLE consoleInput = INVALID_HANDLE_VALUE;
 
-// Whole blocks go through the runtime's _write and _read on the standard
-// descriptors, which do the text-mode translation exactly as its streams do.
+// The descriptors are switched to binary mode and the text mode is applied
+// here, block by block, exactly as the runtime's text streams apply it.
 void writeOutput(const unsigned char *bytes, int count) {
+    static unsigned char expanded[2 * 32768];
+    _setmode(1, _O_BINARY);
     while (count > 0) {
-        int written = _write(1, bytes, static_cast<unsigned>(count));
-        if (written <= 0) return; // as buffered standard output would, write errors are ignored
-        bytes += written;
-        count -= written;
+        int piece = count < 32768 ? count : 32768;
+        int length = expandLineFeeds(bytes, piece, expanded);
+        const unsigned char *next = expanded;
+        while (length > 0) {
+            int written = _write(1, next, static_cast<unsigned>(length));
+            if (written <= 0) return; // as buffered standard output would, write errors are ignored
+            next += written;
+            length -= written;
+        }
+        bytes += piece;
+        count -= piece;
     }
 }
 
@@ -31,22 +43,46 @@ void writeError(const char *text) {
     fputs(text, stderr);
 }
 
-int readInput(void *, unsigned char *buffer, int size) {
-    return _read(0, buffer, static_cast<unsigned>(size));
+int readDescriptor(void *fd, unsigned char *buffer, int size) {
+    int descriptor = static_cast<int>(reinterpret_cast<intptr_t>(fd));
+    _setmode(descriptor, _O_BINARY);
+    return _read(descriptor, buffer, static_cast<unsigned>(size));
 }
 
-// Opened as fopen(name, "r") opens it; the bytes are then read in blocks
-// through the descriptor, in the same text mode.
+TextModeInput standardInput = {readDescriptor, nullptr, 0, 0, false, false, {}};
+
+int readInput(void *, unsigned char *buffer, int size) {
+    return readTextMode(&standardInput, buffer, size);
+}
+
+struct TextFile {
+    FILE *file;
+    TextModeInput text;
+};
+
+// Opened as fopen(name, "r") opens it (a directory cannot be opened); its
+// bytes are then read in blocks through the descriptor.
 void *openTextFile(const char *name) {
-    return fopen(name, "r");
+    FILE *file = fopen(name, "r");
+    if (file == nullptr) return nullptr;
+    TextFile *textFile = static_cast<TextFile *>(malloc(sizeof(TextFile)));
+    if (textFile == nullptr) {
+        fclose(file);
+        return nullptr;
+    }
+    textFile->file = file;
+    initTextModeInput(&textFile->text, readDescriptor,
+                      reinterpret_cast<void *>(static_cast<intptr_t>(_fileno(file))));
+    return textFile;
 }
 
 int readTextFile(void *file, unsigned char *buffer, int size) {
-    return _read(_fileno(static_cast<FILE *>(file)), buffer, static_cast<unsigned>(size));
+    return readTextMode(&static_cast<TextFile *>(file)->text, buffer, size);
 }
 
 void closeTextFile(void *file) {
-    fclose(static_cast<FILE *>(file));
+    fclose(static_cast<TextFile *>(file)->file);
+    free(file);
 }
 
 bool standardHandlesValid() {

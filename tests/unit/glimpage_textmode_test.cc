@@ -1,0 +1,94 @@
+// Tests of the block-wise text mode: what the runtime's text streams make of
+// carriage returns, Ctrl+Z and line feeds, whatever the block boundaries.
+#include <string.h>
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "glimpage_textmode.h"
+
+namespace {
+
+struct RawBytes {
+    std::string data;
+    size_t position;
+    int chunk;
+    int reads;
+};
+
+int readRaw(void *handle, unsigned char *buffer, int size) {
+    RawBytes *raw = static_cast<RawBytes *>(handle);
+    raw->reads++;
+    size_t count = raw->data.size() - raw->position;
+    if (count > static_cast<size_t>(size)) count = static_cast<size_t>(size);
+    if (count > static_cast<size_t>(raw->chunk)) count = static_cast<size_t>(raw->chunk);
+    memcpy(buffer, raw->data.data() + raw->position, count);
+    raw->position += count;
+    return static_cast<int>(count);
+}
+
+// The text read from data delivered chunk raw bytes at a time, taken size
+// bytes at a time.
+std::string decode(const std::string &data, int chunk, int size) {
+    static TextModeInput input; // large: not on the stack
+    RawBytes raw = {data, 0, chunk, 0};
+    initTextModeInput(&input, readRaw, &raw);
+    std::string text;
+    unsigned char block[64];
+    int count;
+    while ((count = readTextMode(&input, block, size)) > 0)
+        text.append(reinterpret_cast<char *>(block), static_cast<size_t>(count));
+    EXPECT_EQ(0, readTextMode(&input, block, size)); // the end stays the end
+    return text;
+}
+
+TEST(TextMode, DropsCarriageReturnsBeforeLineFeedsOnlyAndEndsAtCtrlZ) {
+    // Expectations as measured from the runtime's fopen(name, "r") streams.
+    using std::string;
+    const struct {
+        string data;
+        string text;
+    } cases[] = {
+        {"ab\r\ncd\rx\r\r\n\x1a"
+         "ef\r\n",
+         "ab\ncd\rx\r\n"},
+        {"a\r", "a\r"}, // kept at the very end
+        {"a\r\x1a"
+         "b",
+         "a\r"},                        // and before Ctrl+Z
+        {"\r\r\r\n\n\r", "\r\r\n\n\r"}, // only the one before the line feed goes
+        {"x\x1a\r\n", "x"},
+        {"\r", "\r"},
+        {"\x1a", ""},
+        {"", ""},
+        {string("\r\n\0\r\n", 5), string("\n\0\n", 3)},
+    };
+    for (const auto &c : cases) {
+        for (int chunk : {1, 2, 3, 1000}) {
+            for (int size : {1, 2, 5, 64}) {
+                SCOPED_TRACE(testing::PrintToString(c.data) + " chunk " + std::to_string(chunk) +
+                             " size " + std::to_string(size));
+                EXPECT_EQ(c.text, decode(c.data, chunk, size));
+            }
+        }
+    }
+}
+
+TEST(TextMode, HandsOutWhatItHasBeforeWaitingForMore) {
+    static TextModeInput input;
+    RawBytes raw = {"line\nmore\n", 0, 5, 0};
+    initTextModeInput(&input, readRaw, &raw);
+    unsigned char block[64];
+    EXPECT_EQ(5, readTextMode(&input, block, sizeof block));
+    EXPECT_EQ(1, raw.reads); // a pipe's first line is not held back
+}
+
+TEST(TextMode, ExpandsEveryLineFeed) {
+    unsigned char out[32];
+    const char in[] = "a\n\nb\r\n";
+    int length = expandLineFeeds(reinterpret_cast<const unsigned char *>(in), 6, out);
+    EXPECT_EQ("a\r\n\r\nb\r\r\n", std::string(reinterpret_cast<char *>(out), length));
+}
+
+} // namespace
