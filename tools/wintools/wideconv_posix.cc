@@ -36,21 +36,8 @@ static_assert(3 * blockUnits < 65536, "a block's counts must fit in 16 bits");
 const unsigned char *measuredText = nullptr;
 size_t measuredLength = 0;
 
-size_t findWideTextEnd(const unsigned char *units, size_t available);
-
 // Bytes of the text before its first zero code unit, which lies within the
 // first available bytes.
-size_t wideTextLength(const unsigned char *units, size_t available) {
-    size_t length = units == measuredText ? measuredLength : findWideTextEnd(units, available);
-    measuredText = nullptr;
-    return length;
-}
-
-void rememberLength(const unsigned char *units, size_t length) {
-    measuredText = units;
-    measuredLength = length;
-}
-
 size_t findWideTextEnd(const unsigned char *units, size_t available) {
     size_t total = available / 2;
     size_t at = 0;
@@ -67,6 +54,17 @@ size_t findWideTextEnd(const unsigned char *units, size_t available) {
         at = end;
     }
     return 2 * total;
+}
+
+size_t wideTextLength(const unsigned char *units, size_t available) {
+    size_t length = units == measuredText ? measuredLength : findWideTextEnd(units, available);
+    measuredText = nullptr;
+    return length;
+}
+
+void rememberLength(const unsigned char *units, size_t length) {
+    measuredText = units;
+    measuredLength = length;
 }
 
 bool isHighSurrogate(unsigned unit) {
