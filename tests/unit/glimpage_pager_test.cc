@@ -1,7 +1,10 @@
 // Tests of the pager's driver in overstrike mode (output not a console): the
 // exact bytes written for highlighting, positions, files, margin, tabs, form
 // feeds and the header and text commands.
+#include <string.h>
+
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -155,28 +158,25 @@ TEST(PagerOverstrike, BulkCopyingWritesWhatBytewiseWritingWrites) {
     }
 }
 
-TEST(PagerOptions, ParsesCombinedLettersAndStopsAtTheFirstOperand) {
-    char program[] = "glimpage", ru[] = "-ru", r[] = "-r", u[] = "-u", dash[] = "-",
-         file[] = "script.hls", x[] = "-x", rx[] = "-rx", dashes[] = "--";
+// The options of a command line given as one string: the unknown letter
+// (or 0) and, after a '/', whether the sense of highlighting stays.
+std::string options(std::string line) {
+    std::vector<char *> argv;
+    for (char *word = strtok(&line[0], " "); word != nullptr; word = strtok(nullptr, " "))
+        argv.push_back(word);
     bool sense = false;
-    char *a1[] = {program, nullptr};
-    EXPECT_EQ(0, parsePagerOptions(1, a1, &sense));
-    EXPECT_TRUE(sense);
-    char *a2[] = {program, ru, nullptr};
-    EXPECT_EQ(0, parsePagerOptions(2, a2, &sense));
-    EXPECT_FALSE(sense);
-    char *a3[] = {program, r, u, dash, x, nullptr};
-    EXPECT_EQ(0, parsePagerOptions(5, a3, &sense));
-    EXPECT_FALSE(sense);
-    char *a4[] = {program, u, file, x, nullptr};
-    EXPECT_EQ(0, parsePagerOptions(4, a4, &sense));
-    EXPECT_TRUE(sense);
-    char *a5[] = {program, u, x, nullptr};
-    EXPECT_EQ('x', parsePagerOptions(3, a5, &sense));
-    char *a6[] = {program, rx, nullptr};
-    EXPECT_EQ('x', parsePagerOptions(2, a6, &sense));
-    char *a7[] = {program, dashes, nullptr};
-    EXPECT_EQ('-', parsePagerOptions(2, a7, &sense));
+    int unknown = parsePagerOptions(static_cast<int>(argv.size()), argv.data(), &sense);
+    return (unknown ? std::string(1, static_cast<char>(unknown)) : "0") + (sense ? "/+" : "/-");
+}
+
+TEST(PagerOptions, ParsesCombinedLettersAndStopsAtTheFirstOperand) {
+    EXPECT_EQ("0/+", options("glimpage"));
+    EXPECT_EQ("0/-", options("glimpage -ru"));
+    EXPECT_EQ("0/-", options("glimpage -r -u - -x"));
+    EXPECT_EQ("0/+", options("glimpage -u script.hls -x"));
+    EXPECT_EQ("x/+", options("glimpage -u -x"));
+    EXPECT_EQ("x/-", options("glimpage -rx"));
+    EXPECT_EQ("-/+", options("glimpage --"));
 }
 
 } // namespace
