@@ -1,7 +1,8 @@
 // glimpage_platform.h: the few system services the pager's portable core
-// needs. Each platform supplies one table (glimpage_win32.cc on Windows,
-// glimpage_posix.cc natively); tests and the fuzzer supply their own, with
-// in-memory files and recorded console calls.
+// needs. Each platform defines the services of systemLayer (glimpage_win32.cc
+// on Windows, glimpage_posix.cc natively), gathered here into one table; tests
+// and the fuzzer supply their own, with in-memory files and recorded console
+// calls.
 #ifndef GLIMPAGE_PLATFORM_H
 #define GLIMPAGE_PLATFORM_H
 
@@ -65,7 +66,53 @@ struct PagerPlatform {
     void (*showFailure)(const char *caption, uint32_t code);
 };
 
+// The services of the system this program was built for, defined by its
+// system layer (glimpage_win32.cc or glimpage_posix.cc), one per table entry.
+namespace systemLayer {
+void writeOutput(const unsigned char *bytes, int count);
+void writeError(const char *text);
+int readInput(void *, unsigned char *buffer, int size);
+void *openTextFile(const char *name);
+int readTextFile(void *file, unsigned char *buffer, int size);
+void closeTextFile(void *file);
+bool standardHandlesValid();
+bool getScreenInfo(ScreenInfo *info);
+bool writeBlankPage(const unsigned char *bytes, int count);
+bool setCursorPosition(ConsoleCell cell);
+bool setWindowPosition(int16_t left, int16_t top, int16_t right, int16_t bottom);
+bool setTextAttribute(uint16_t attribute);
+bool openConsoleInput();
+bool getInputMode(uint32_t *mode);
+bool setInputMode(uint32_t mode);
+int readKey(unsigned char *key);
+uint32_t lastError();
+void showFailure(const char *caption, uint32_t code);
+} // namespace systemLayer
+
 // The table of the system this program was built for.
-const PagerPlatform *systemPlatform();
+inline const PagerPlatform *systemPlatform() {
+    using namespace systemLayer;
+    static const PagerPlatform table = {
+        writeOutput,
+        writeError,
+        readInput,
+        openTextFile,
+        readTextFile,
+        closeTextFile,
+        standardHandlesValid,
+        getScreenInfo,
+        writeBlankPage,
+        setCursorPosition,
+        setWindowPosition,
+        setTextAttribute,
+        openConsoleInput,
+        getInputMode,
+        setInputMode,
+        readKey,
+        lastError,
+        showFailure,
+    };
+    return &table;
+}
 
 #endif

@@ -9,7 +9,7 @@
 
 #include "glimpage_platform.h"
 
-namespace {
+namespace systemLayer {
 
 void writeOutput(const unsigned char *bytes, int count) {
     while (count > 0) {
@@ -98,29 +98,4 @@ void showFailure(const char *caption, uint32_t code) {
     fprintf(stderr, "%s: %s\n", caption, strerror(static_cast<int>(code)));
 }
 
-const PagerPlatform posixPlatform = {
-    writeOutput,
-    writeError,
-    readInput,
-    openTextFile,
-    readTextFile,
-    closeTextFile,
-    standardHandlesValid,
-    getScreenInfo,
-    writeBlankPage,
-    setCursorPosition,
-    setWindowPosition,
-    setTextAttribute,
-    openConsoleInput,
-    getInputMode,
-    setInputMode,
-    readKey,
-    lastError,
-    showFailure,
-};
-
-} // namespace
-
-const PagerPlatform *systemPlatform() {
-    return &posixPlatform;
-}
+} // namespace systemLayer

@@ -13,7 +13,7 @@
 #include "glimpage_textmode.h"
 #include "glimpage_win32.h"
 
-namespace {
+namespace systemLayer {
 
 HANDLE outputHandle = INVALID_HANDLE_VALUE;
 HANDLE inputHandle = INVALID_HANDLE_VALUE;
@@ -162,35 +162,10 @@ void showFailure(const char *caption, uint32_t code) {
     if (systemText != nullptr) LocalFree(systemText);
 }
 
-const PagerPlatform win32Platform = {
-    writeOutput,
-    writeError,
-    readInput,
-    openTextFile,
-    readTextFile,
-    closeTextFile,
-    standardHandlesValid,
-    getScreenInfo,
-    writeBlankPage,
-    setCursorPosition,
-    setWindowPosition,
-    setTextAttribute,
-    openConsoleInput,
-    getInputMode,
-    setInputMode,
-    readKey,
-    lastError,
-    showFailure,
-};
-
-} // namespace
+} // namespace systemLayer
 
 const char *failureText(const char *systemText, uint32_t code, char fallback[FailureTextSize]) {
     if (systemText != nullptr && systemText[0] != '\0') return systemText;
     snprintf(fallback, FailureTextSize, "error %lu", static_cast<unsigned long>(code));
     return fallback;
-}
-
-const PagerPlatform *systemPlatform() {
-    return &win32Platform;
 }
