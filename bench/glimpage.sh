@@ -12,22 +12,12 @@ mb=${BENCH_MB:-50}
 native=${GLIMPAGE_NATIVE:-$root/build/native/bin/glimpage}
 windows=${GLIMPAGE_WIN32:-$root/build/win32/bin/glimpage.exe}
 
-work=$(mktemp -d /tmp/glimpage-bench.XXXXXX)
-export WINEPREFIX="$work/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win32
-unset DISPLAY
-cleanup() {
-    wineserver -k 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT INT TERM
-
-mkdir -p "$work/big" "$work/small" "$WINEPREFIX"
+. bench/common.sh
+bench_start glimpage
+mkdir -p "$work/big" "$work/small"
 python3 bench/gen_listing.py "$work/big" "$mb"
 python3 bench/gen_listing.py "$work/small" "$(python3 -c "print($mb / 10)")" >/dev/null
 bytes=$(wc -c < "$work/big/listing.c")
-
-wineserver -p
-wine wineboot -i >/dev/null 2>&1
 
 # measure KEY NAME DIR INPUT COMMAND...: the best wall time of three runs in
 # DIR with INPUT on standard input and the output to a file; prints time,
@@ -39,15 +29,15 @@ measure() {
     best=
     runs=${RUNS:-3}
     for run in $(seq "$runs"); do
-        start=$(date +%s.%N)
-        (cd "$dir" && /usr/bin/time -f %M -o "$work/mem" "$@" < "$input" > "$work/out")
-        end=$(date +%s.%N)
-        best=$(python3 -c "t = $end - $start; b = '$best'; print(min(t, float(b)) if b else t)")
+        cd "$dir"
+        timed "$@" < "$input" > "$work/out"
+        cd "$root"
+        best=$(python3 -c "t = $seconds; b = '$best'; print(min(t, float(b)) if b else t)")
     done
     echo "$best" > "$work/$key.s"
     python3 -c "
 t = $best; mb = $(wc -c < "$dir/listing.c") / 1048576.0
-print('%-34s %7.3f s %8.1f MB/s %8d KB peak' % ('$name', t, mb / t, $(cat "$work/mem")))"
+print('%-34s %7.3f s %8.1f MB/s %8d KB peak' % ('$name', t, mb / t, $kib))"
 }
 
 echo "glimpage overstrike mode on $(python3 -c "print('%.1f' % ($bytes / 1048576.0))") MB:"

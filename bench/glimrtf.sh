@@ -10,14 +10,8 @@ mb=${BENCH_MB:-200}
 native=${GLIMRTF_NATIVE:-$root/build/native/bin/glimrtf}
 windows=${GLIMRTF_WIN32:-$root/build/win32/bin/glimrtf.exe}
 
-work=$(mktemp -d /tmp/glimrtf-bench.XXXXXX)
-export WINEPREFIX="$work/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win32
-unset DISPLAY
-cleanup() {
-    wineserver -k 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT INT TERM
+. bench/common.sh
+bench_start glimrtf
 
 # One megabyte of varied lines, repeated: generating is then no slower than
 # the programs measured.
@@ -47,10 +41,6 @@ with open(path, "wb") as f:
 PY
 bytes=$(wc -c < "$work/input.txt")
 
-mkdir -p "$WINEPREFIX"
-wineserver -p
-wine wineboot -i >/dev/null 2>&1
-
 # measure KEY NAME COMMAND...: one run, input from the file, output discarded.
 # Prints wall time, throughput, CPU time and peak resident memory, and keeps
 # the wall time in $work/KEY.s for the ratios.
@@ -58,12 +48,11 @@ measure() {
     key=$1
     name=$2
     shift 2
-    /usr/bin/time -f '%e %U %S %M' -o "$work/time" "$@" < "$work/input.txt" > /dev/null
-    read -r seconds user system kib < "$work/time"
+    timed "$@" < "$work/input.txt" > /dev/null
     echo "$seconds" > "$work/$key.s"
-    awk -v n="$name" -v s="$seconds" -v u="$user" -v y="$system" -v k="$kib" -v b="$bytes" 'BEGIN {
+    awk -v n="$name" -v s="$seconds" -v c="$cpu" -v k="$kib" -v b="$bytes" 'BEGIN {
         rate = s > 0 ? sprintf("%9.1f MiB/s", b / s / 1048576) : "     fast     "
-        printf "%-20s %7.2f s %s  cpu %6.2f s  peak %6.1f MiB\n", n, s, rate, u + y, k / 1024 }'
+        printf "%-20s %7.2f s %s  cpu %6.2f s  peak %6.1f MiB\n", n, s, rate, c, k / 1024 }'
 }
 
 ratio() {

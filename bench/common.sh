@@ -1,0 +1,33 @@
+#!/bin/sh
+# Helpers the benchmarks source (. bench/common.sh) from the repository root:
+# a scratch directory with a private Wine prefix, and the timing of one run.
+# Sourced alone it only defines them.
+
+# bench_start NAME: makes $work (removed on exit) and a 32-bit Wine prefix in
+# it with its wineserver running, quiet and without a display.
+bench_start() {
+    work=$(mktemp -d "/tmp/$1-bench.XXXXXX")
+    export WINEPREFIX="$work/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win32
+    unset DISPLAY
+    trap bench_cleanup EXIT INT TERM
+    mkdir -p "$WINEPREFIX"
+    wineserver -p
+    wine wineboot -i >/dev/null 2>&1
+}
+
+bench_cleanup() {
+    wineserver -k 2>/dev/null || true
+    rm -rf "$work"
+}
+
+# timed COMMAND...: runs the command with the caller's redirections and sets
+# seconds (wall time), cpu (user and system seconds) and kib (peak resident
+# memory in KiB).
+timed() {
+    start=$(date +%s.%N)
+    /usr/bin/time -f '%U %S %M' -o "$work/time" "$@"
+    end=$(date +%s.%N)
+    read -r user system kib < "$work/time"
+    seconds=$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", b - a }')
+    cpu=$(awk -v u="$user" -v s="$system" 'BEGIN { printf "%.2f", u + s }')
+}
