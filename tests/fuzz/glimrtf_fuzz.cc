@@ -1,14 +1,14 @@
 // Fuzzer of glimrtf's filter. Besides memory safety it checks what any input
-// must give: the same document however the input is cut into blocks, the
-// header in front, one of the two endings, and braces that balance outside
-// escapes (every brace of the input is escaped), line feeds written for a
-// text stream, and the text-stream decoding against a byte-wise model.
+// must give: the same document however input and output are cut into blocks,
+// the header in front, one of the two endings, braces that balance outside
+// escapes (every brace of the input is escaped), line feeds written as CR LF
+// for a text stream, and the text-stream reading, cut into blocks, against a
+// byte-wise model of the C runtime's.
 #include "glimrtf.h"
 #include "glimrtf_textmode.h"
 
 #include <stdint.h>
 #include <stdlib.h>
-#include <string.h>
 
 #include <string>
 
@@ -16,7 +16,7 @@ namespace {
 
 struct Collected {
     std::string text;
-    char buffer[rtfSinkMinimum + 7];
+    char buffer[rtfSinkMinimum + 64];
 };
 
 void collect(RtfSink *sink) {
@@ -25,9 +25,10 @@ void collect(RtfSink *sink) {
     sink->used = 0;
 }
 
-std::string convert(const uint8_t *data, size_t size, size_t block, bool textStream = false) {
+std::string convert(const uint8_t *data, size_t size, size_t block, size_t capacity,
+                    bool textStream) {
     Collected out;
-    RtfSink sink = {out.buffer, sizeof out.buffer, 0, collect, &out};
+    RtfSink sink = {out.buffer, capacity, 0, collect, &out};
     RtfFilter filter;
     startRtf(&filter, &sink, textStream);
     for (size_t at = 0; at < size; at += block) {
@@ -41,9 +42,6 @@ bool endsWith(const std::string &s, const std::string &tail) {
     return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-// Checks that braces balance, skipping escaped characters. Overstruck or
-// plain, an input brace is always escaped, so only the header's and the
-// ending's braces count.
 bool bracesBalance(const std::string &s) {
     long depth = 0;
     for (size_t i = 0; i < s.size(); ++i) {
@@ -51,15 +49,14 @@ bool bracesBalance(const std::string &s) {
             ++i;
         } else if (s[i] == '{') {
             ++depth;
-        } else if (s[i] == '}') {
-            if (--depth < 0) return false;
+        } else if (s[i] == '}' && --depth < 0) {
+            return false;
         }
     }
     return depth == 0;
 }
 
-// The C runtime's text-mode reading, a byte at a time: CR LF is LF, Ctrl-Z
-// ends, any other byte (a lone CR included) stays.
+// Byte at a time: CR LF is LF, Ctrl-Z ends, any other byte (a lone CR too) stays.
 std::string referenceDecode(const uint8_t *data, size_t size) {
     std::string out;
     for (size_t i = 0; i < size && data[i] != 0x1A; ++i) {
@@ -69,33 +66,46 @@ std::string referenceDecode(const uint8_t *data, size_t size) {
     return out;
 }
 
-// Decoding in one block, with a held carriage return delivered at the end.
-void checkTextDecoding(const uint8_t *data, size_t size) {
-    std::string text(reinterpret_cast<const char *>(data), size);
+// As the Windows reader does: a held carriage return goes in front of the
+// next block, or alone at the end. Blocks after a Ctrl-Z must give nothing.
+std::string decodeInBlocks(const uint8_t *data, size_t size, size_t block) {
     TextReadState state = {false, false};
-    text.resize(decodeTextBlock(&state, reinterpret_cast<unsigned char *>(&text[0]), size));
-    if (state.carriageReturnHeld) text += '\r';
-    if (text != referenceDecode(data, size)) abort();
+    std::string out;
+    for (size_t at = 0; at < size; at += block) {
+        std::string piece = state.carriageReturnHeld ? "\r" : "";
+        piece.append(reinterpret_cast<const char *>(data + at),
+                     size - at < block ? size - at : block);
+        out.append(
+            piece.data(),
+            decodeTextBlock(&state, reinterpret_cast<unsigned char *>(&piece[0]), piece.size()));
+    }
+    if (state.carriageReturnHeld) out += '\r';
+    return out;
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    std::string document = convert(data, size, size == 0 ? 1 : size);
+    size_t whole = size == 0 ? 1 : size;
+    std::string document = convert(data, size, whole, sizeof(Collected::buffer), false);
     if (document.compare(0, 16, "{\\rtf1\\ansi\\deff") != 0) abort();
     bool early = endsWith(document, "\n\\par }\n");
     bool complete = endsWith(document, std::string("\\par }\n") + '\0');
     if (early == complete) abort();
     if (!bracesBalance(complete ? document.substr(0, document.size() - 1) : document)) abort();
+
     size_t block = size > 0 ? 1 + data[0] % 13 : 1;
-    if (convert(data, size, block) != document) abort();
-    checkTextDecoding(data, size);
-    // Written for a text stream, every line feed gains a carriage return.
-    std::string expected;
+    size_t capacity = rtfSinkMinimum + (size > 0 ? data[size - 1] % 64 : 0);
+    if (convert(data, size, block, capacity, false) != document) abort();
+    std::string crlf;
     for (char c : document) {
-        if (c == '\n') expected += '\r';
-        expected += c;
+        if (c == '\n') crlf += '\r';
+        crlf += c;
     }
-    if (convert(data, size, block, true) != expected) abort();
+    if (convert(data, size, block, capacity, true) != crlf) abort();
+
+    std::string reference = referenceDecode(data, size);
+    if (decodeInBlocks(data, size, whole) != reference) abort();
+    if (decodeInBlocks(data, size, block) != reference) abort();
     return 0;
 }
