@@ -10,6 +10,7 @@ import os
 import re
 import subprocess
 import tempfile
+import unittest
 from dataclasses import dataclass, field
 
 PLATFORM = os.environ.get("ORVI_PLATFORM", "native")
@@ -185,3 +186,34 @@ class SavedKey:
         if self.existed:
             reg("import", wine_path(self.path))
         self.tmp.cleanup()
+
+
+# The suite's configuration key, shared by the tests of the library's users.
+CONFIG_KEY = r"HKEY_LOCAL_MACHINE\SOFTWARE\Kestrova\Vemto\1.3"
+
+
+def set_config(values):
+    """Replaces the configuration key by one holding values, or removes it when
+    values is None. values is .reg text ('"NAME"=dword:...' lines) or a dict of
+    string values, written in its order."""
+    text = "[-" + CONFIG_KEY + "]\n"
+    if values is not None:
+        if isinstance(values, dict):
+            values = "".join(reg_text(k) + "=" + reg_text(v) + "\n" for k, v in values.items())
+        text += "[" + CONFIG_KEY + "]\n" + values
+    assert reg_import(text) == 0
+
+
+class ConfigKeyTest(unittest.TestCase):
+    """Base of the tests that change the configuration key: other tests of the
+    run share it (ctest serialises them with RESOURCE_LOCK), so it is put back
+    as it was found."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.saved_config = SavedKey(CONFIG_KEY)
+        cls.saved_config.save()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.saved_config.restore()
