@@ -1,29 +1,15 @@
 """Library paths and the registry-backed environment under Wine, against the
 real registry and environment of the run's prefix. Both services keep
 process-wide state, so every case is one run of usefull_probe, which calls
-them in the order of its arguments. The suite's configuration key is shared
-with other tests of the run: ctest serialises its users (RESOURCE_LOCK) and
-this script puts the key back as it found it."""
+them in the order of its arguments."""
 
 import os
 import unittest
 
 import orvitest
 
-CONFIG_KEY = r"HKEY_LOCAL_MACHINE\SOFTWARE\Kestrova\Vemto\1.3"
 SETTINGS = ("ORVI_BLOCKONLY", "ORVI_COMPRESS", "ORVI_COST", "ORVI_DIR", "ORVI_SIGNAL",
             "ORVI_TEST", "ORVI_TEST_FILE", "ORVI_TMP", "ORVI_TRACE", "ORVI_UMASK")
-
-
-def set_config(values):
-    """Replaces the configuration key by one holding the given name/data pairs,
-    or removes it when values is None."""
-    text = "[-" + CONFIG_KEY + "]\n"
-    if values is not None:
-        text += "[" + CONFIG_KEY + "]\n"
-        text += "".join(orvitest.reg_text(name) + "=" + orvitest.reg_text(data) + "\n"
-                        for name, data in values)
-    assert orvitest.reg_import(text) == 0
 
 
 def probe(*ops, env=None):
@@ -45,21 +31,12 @@ def probe(*ops, env=None):
 
 
 @unittest.skipUnless(orvitest.WINDOWS, "the registry services are Windows only")
-class LibraryPathTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.saved = orvitest.SavedKey(CONFIG_KEY)
-        cls.saved.save()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.saved.restore()
-
+class RegistryServicesTest(orvitest.ConfigKeyTest):
     def assertClean(self, result, status=0, err=b""):
         self.assertEqual((result.status, result.err, result.boxes), (status, err, []))
 
     def test_short_directory_read_once_then_names_after_it(self):
-        set_config([("ORVILIB", r"C:\Program Files\Common Files")])
+        orvitest.set_config({"ORVILIB": r"C:\Program Files\Common Files"})
         r = probe("path", "path:a.tcl", "path", r"setlib:C:\windows", "path", "exit:b.tcl",
                   "exit", "env:ORVI_TMP", "table")
         self.assertClean(r)
@@ -72,69 +49,43 @@ class LibraryPathTest(unittest.TestCase):
             "ORVI_TMP=[]", "table"])
 
         # A directory that is its own short form comes back as it is.
-        set_config([("ORVILIB", r"C:\windows\system32")])
+        orvitest.set_config({"ORVILIB": r"C:\windows\system32"})
         r = probe("path:x", "path")
         self.assertClean(r)
         self.assertEqual(r.lines, [r"C:\windows\system32\x", r"C:\windows\system32"])
 
-    def test_empty_directory_is_relative_and_fatal_only_for_the_exit_form(self):
-        set_config([("ORVILIB", "")])
+    def test_empty_directory_is_relative(self):
+        orvitest.set_config({"ORVILIB": ""})
         r = probe("path", "path:x.tcl", "path")
         self.assertClean(r)
         self.assertEqual(r.lines, ["orvilib", r"orvilib\x.tcl", "orvilib"])
 
-        r = probe("path:x.tcl", "exit:x.tcl", "path")
-        self.assertClean(r, status=1)
-        self.assertEqual(r.lines, [r"orvilib\x.tcl"])
-
-    def test_unreadable_key_ends_with_the_directory_lookup_message(self):
-        set_config(None)
-        r = probe("path")
-        self.assertClean(r, status=1, err=b"bad keylist: SOFTWARE\\Kestrova\\Vemto\\1.3\r\n")
-        self.assertEqual(r.out, b"")
-
-    def test_path_that_would_not_fit_the_buffer_ends_the_process(self):
-        # Not a directory that exists, so it keeps its length: 1003 characters.
-        directory = "C:\\" + "d" * 1000
-        set_config([("ORVILIB", directory)])
-        fits, too_long = "f" * 19, "t" * 20  # 1003 + 1 + 19 + NUL = 1024
-        r = probe("path:" + fits, "path:" + too_long, "path")
-        self.assertClean(r, status=1,
-                         err=b"library path too long: " + too_long.encode() + b"\r\n")
-        self.assertEqual(r.lines, [directory + "\\" + fits])
-
-        for length in (1023, 1024, 1500):
-            with self.subTest(length=length):
-                directory = "C:\\" + "e" * (length - 3)
-                set_config([("ORVILIB", directory)])
-                r = probe("path", "path:x")
-                if length == 1023:
-                    self.assertClean(r, status=1, err=b"library path too long: x\r\n")
-                    self.assertEqual(r.lines, [directory])
-                else:
-                    self.assertClean(r, status=1, err=("library path too long: " + directory +
-                                                       "\r\n").encode())
-                    self.assertEqual(r.out, b"")
-
-
-@unittest.skipUnless(orvitest.WINDOWS, "the registry services are Windows only")
-class ConfigGetenvTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.saved = orvitest.SavedKey(CONFIG_KEY)
-        cls.saved.save()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.saved.restore()
+    def test_fatal_endings_print_one_line_and_exit_1(self):
+        # Directories that don't exist keep their length: 1003 + 1 + 19 + NUL
+        # fills the 1024-character buffer, one more never writes past it.
+        fits, too_long = "f" * 19, "t" * 20
+        d1003, d1023, d1024, d1500 = ("C:\\" + "d" * (n - 3) for n in (1003, 1023, 1024, 1500))
+        for directory, ops, lines, err in [
+                (None, ["path"], [], "bad keylist: SOFTWARE\\Kestrova\\Vemto\\1.3"),
+                ("", ["path:x.tcl", "exit:x.tcl", "path"], [r"orvilib\x.tcl"], ""),
+                (d1003, ["path:" + fits, "path:" + too_long, "path"], [d1003 + "\\" + fits],
+                 "library path too long: " + too_long),
+                (d1023, ["path", "path:x"], [d1023], "library path too long: x"),
+                (d1024, ["path", "path:x"], [], "library path too long: " + d1024),
+                (d1500, ["path", "path:x"], [], "library path too long: " + d1500)]:
+            with self.subTest(directory=directory and directory[:10], ops=ops[:1]):
+                orvitest.set_config(None if directory is None else {"ORVILIB": directory})
+                r = probe(*ops)
+                self.assertClean(r, status=1, err=(err + "\r\n" if err else "").encode())
+                self.assertEqual(r.lines, lines)
 
     def test_environment_first_then_registry_in_name_order(self):
         # Written in reverse: the table follows the order of the ten names,
         # not the registry's.
-        set_config([("ORVI_UMASK", "022"), ("orvi_trace", "lower"), ("ORVI_TMP", "regtmp"),
-                    ("ORVI_TEST_FILE", "tf"), ("ORVI_SIGNAL", "sig"), ("ORVI_DIR", ""),
-                    ("ORVI_COST", "regcost"), ("ORVI_COMPRESS", "0"), ("ORVI_BLOCKONLY", "1"),
-                    ("ORVILIB", r"C:\windows")])
+        orvitest.set_config({"ORVI_UMASK": "022", "orvi_trace": "lower", "ORVI_TMP": "regtmp",
+                             "ORVI_TEST_FILE": "tf", "ORVI_SIGNAL": "sig", "ORVI_DIR": "",
+                             "ORVI_COST": "regcost", "ORVI_COMPRESS": "0",
+                             "ORVI_BLOCKONLY": "1", "ORVILIB": r"C:\windows"})
         r = probe("env:ORVI_COST", "env:orvi_cost", "env:ORVI_SIGNAL", "table",
                   "env:ORVI_TMP", "table",
                   "env:ORVI_TEST", "env:ORVI_TEST_FILE", "env:ORVI_DIR", "env:ORVI_TRACE",
@@ -157,24 +108,16 @@ class ConfigGetenvTest(unittest.TestCase):
             "ORVI_BLOCKONLY=[1]", table])
 
     def test_missing_key_shows_one_box_then_answers_empty(self):
-        set_config(None)
+        orvitest.set_config(None)
         r = probe("env:ORVI_DIR", "table", "env:ORVI_TMP", "table", "env:ORVI_COST", "load",
                   "env:ORVI_TMP", "env:ORVI_DIR", env={"ORVI_DIR": "envdir"})
         self.assertEqual((r.status, r.err), (0, b""))
         self.assertEqual(r.lines, [
             "ORVI_DIR=[envdir]", "table unbuilt", "ORVI_TMP=[]", "table failed", "ORVI_COST=[]",
             "ORVI_TMP=[]", "ORVI_DIR=[envdir]"])
-        self.assertEqual(len(r.boxes), 1, r.boxes)
-        box = r.boxes[0]
+        [box] = r.boxes
         self.assertEqual((box.owner, box.caption, box.style), (0, b"Error Report", 0x10))
-        message = b"Can't get Orvi keylist\n"
-        self.assertTrue(box.text.startswith(message) and len(box.text) > len(message), box.text)
-
-    def test_key_without_settings_gives_an_empty_table(self):
-        set_config([("ORVILIB", r"C:\windows")])
-        r = probe("env:ORVI_TMP", "table")
-        self.assertEqual((r.status, r.err, r.boxes), (0, b"", []))
-        self.assertEqual(r.lines, ["ORVI_TMP=[]", "table"])
+        self.assertTrue(box.text.startswith(b"Can't get Orvi keylist\n") and len(box.text) > 23)
 
 
 if __name__ == "__main__":
