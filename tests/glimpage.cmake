@@ -3,7 +3,6 @@
 # test of the real system layer's streams, and a fuzzer over reader and driver.
 orvi_unit_test(glimpage_test
     SOURCES unit/glimpage_script_test.cc
-            unit/glimpage_pager_test.cc
             unit/glimpage_output_test.cc
             unit/glimpage_textmode_test.cc
             unit/glimpage_fake_platform.cc

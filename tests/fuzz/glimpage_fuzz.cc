@@ -63,48 +63,26 @@ int readTextFile(void *handle, unsigned char *buffer, int size) {
 void closeTextFile(void *) {
     fileOpen = false;
 }
-bool valid() {
-    return true;
-}
-bool noScreen(ScreenInfo *) {
-    return false;
-}
-bool noWrite(const unsigned char *, int) {
-    __builtin_trap();
-}
-bool noCursor(ConsoleCell) {
-    __builtin_trap();
-}
-bool noWindow(int16_t, int16_t, int16_t, int16_t) {
-    __builtin_trap();
-}
-bool noAttribute(uint16_t) {
-    __builtin_trap();
-}
-bool noInput() {
-    __builtin_trap();
-}
-bool noGetMode(uint32_t *) {
-    __builtin_trap();
-}
-bool noSetMode(uint32_t) {
-    __builtin_trap();
-}
-int noKey(unsigned char *) {
-    __builtin_trap();
-}
-uint32_t noError() {
-    return 6;
-}
-void noBox(const char *, uint32_t) {
-    __builtin_trap();
-}
-
 // Overstrike mode must never make a console call after the detection.
 const PagerPlatform memoryPlatform = {
-    writeOutput, writeError, readNothing, openTextFile, readTextFile, closeTextFile,
-    valid,       noScreen,   noWrite,     noCursor,     noWindow,     noAttribute,
-    noInput,     noGetMode,  noSetMode,   noKey,        noError,      noBox,
+    writeOutput,
+    writeError,
+    readNothing,
+    openTextFile,
+    readTextFile,
+    closeTextFile,
+    []() { return true; },
+    [](ScreenInfo *) { return false; },
+    [](const unsigned char *, int) -> bool { __builtin_trap(); },
+    [](ConsoleCell) -> bool { __builtin_trap(); },
+    [](int16_t, int16_t, int16_t, int16_t) -> bool { __builtin_trap(); },
+    [](uint16_t) -> bool { __builtin_trap(); },
+    []() -> bool { __builtin_trap(); },
+    [](uint32_t *) -> bool { __builtin_trap(); },
+    [](uint32_t) -> bool { __builtin_trap(); },
+    [](unsigned char *) -> int { __builtin_trap(); },
+    []() -> uint32_t { return 6; },
+    [](const char *, uint32_t) { __builtin_trap(); },
 };
 
 // Runs the pager over the input; returns what it wrote.

@@ -20,9 +20,7 @@ struct FakeSystem {
     uint32_t failureCode = 5;                         // lastError after it
     bool handlesValid = true;
 
-    std::map<std::string, std::string> files;
-    int fileChunk = 7; // bytes per read, so blocks end in odd places
-    int openFiles = 0;
+    std::map<std::string, std::string> files; // read 7 bytes at a time, so blocks end in odd places
 
     std::string out;                // everything written to standard output
     std::string err;                // standard error
@@ -37,7 +35,7 @@ void useFakeSystem();
 
 // Runs the pager over script with the fake installed (fake's settings as the
 // caller left them); returns the exit status.
-int runFakePager(const std::string &script, bool highlightSense = true);
+int runFakePager(const std::string &script);
 
 // calls joined with " | ", for compact expectations.
 std::string callLog();
