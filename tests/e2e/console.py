@@ -5,10 +5,8 @@ Wine. Each job hands the launcher a program, its command line and a standard
 input file; the launcher starts it with that input while the console stays
 attached to the pane, so keys sent to the pane reach the program's console
 input, and records the exit status. One pane serves all jobs of a test class:
-a fresh Wine console takes seconds to deliver its first key.
-
-Works without a terminal and without standard input (as CI runs it): each
-Console has its own tmux server socket, sized with -x/-y, killed by close().
+a fresh Wine console takes seconds to deliver its first key. Each Console
+has its own tmux server (no terminal needed), killed by close().
 """
 
 import itertools
@@ -38,28 +36,16 @@ def command_line(args):
     return " ".join('"%s"' % a if not a or any(c in a for c in ' \t') else a for a in args)
 
 
-class Cell:
-    __slots__ = ("char", "highlighted")
-
-    def __init__(self, char, highlighted):
-        self.char = char
-        self.highlighted = highlighted
-
-
 def parse_screen(captured, rows, columns):
-    """Rows of Cells from 'capture-pane -p -e -N' output. A cell counts as
-    highlighted when it is in reverse video or has a background colour: the
-    console's reverse attribute comes out as a colour pair."""
-    lines = captured.split("\n")
-    if captured.endswith("\n"):
-        lines.pop()
+    """Rows of (char, highlighted) cells from 'capture-pane -p -e -N' output.
+    A cell counts as highlighted in reverse video or on a background colour:
+    the console's reverse attribute comes out as a colour pair."""
+    lines = captured.split("\n")[:rows]
     lines += [""] * (rows - len(lines))
-    rows = []
-    reverse = False
-    background = None
+    screen = []
+    reverse = background = False
     for line in lines:
-        row = []
-        pos = 0
+        row, pos = [], 0
         while pos < len(line):
             m = _SGR.match(line, pos)
             if m:
@@ -68,21 +54,15 @@ def parse_screen(captured, rows, columns):
                 while i < len(codes):
                     c = codes[i]
                     if c == 0:
-                        reverse, background = False, None
-                    elif c == 7:
-                        reverse = True
-                    elif c == 27:
-                        reverse = False
-                    elif 40 <= c <= 47 or 100 <= c <= 107:
-                        background = c
-                    elif c == 49:
-                        background = None
+                        reverse = background = False
+                    elif c in (7, 27):
+                        reverse = c == 7
                     elif c in (38, 48):
                         # 38;5;n or 38;2;r;g;b: skip the colour's arguments.
-                        skip = 2 if i + 1 < len(codes) and codes[i + 1] == 5 else 4
-                        if c == 48:
-                            background = tuple(codes[i + 1:i + 1 + skip])
-                        i += skip
+                        background = background or c == 48
+                        i += 2 if i + 1 < len(codes) and codes[i + 1] == 5 else 4
+                    elif 40 <= c <= 49 or 100 <= c <= 107:
+                        background = c != 49
                     i += 1
                 pos = m.end()
                 continue
@@ -90,12 +70,10 @@ def parse_screen(captured, rows, columns):
             if m:
                 pos = m.end()
                 continue
-            row.append(Cell(line[pos], reverse or background is not None))
+            row.append((line[pos], reverse or background))
             pos += 1
-        while len(row) < columns:
-            row.append(Cell(" ", False))
-        rows.append(row[:columns])
-    return rows
+        screen.append((row + [(" ", False)] * columns)[:columns])
+    return screen
 
 
 class Screen:
@@ -105,10 +83,10 @@ class Screen:
     erases the rest of a row in whatever colours were last in force."""
 
     def __init__(self, captured, rows, columns):
-        self.cells = parse_screen(captured, rows, columns)
-        self.text = ["".join(c.char for c in row).rstrip() for row in self.cells]
-        self.masks = ["".join("#" if c.highlighted else "." for c in row[:len(text)]).rstrip(".")
-                      for row, text in zip(self.cells, self.text)]
+        cells = parse_screen(captured, rows, columns)
+        self.text = ["".join(c for c, _ in row).rstrip() for row in cells]
+        self.masks = ["".join("#" if h else "." for _, h in row[:len(text)]).rstrip(".")
+                      for row, text in zip(cells, self.text)]
 
     def __str__(self):
         return "\n".join("%-40s |%s" % (t, m) for t, m in zip(self.text, self.masks))
@@ -157,13 +135,6 @@ class Console:
                 if self.socket_path and os.path.exists(self.socket_path):
                     os.unlink(self.socket_path)
         shutil.rmtree(self.dir, ignore_errors=True)
-
-    def __enter__(self):
-        self.start()
-        return self
-
-    def __exit__(self, *exc):
-        self.close()
 
     def path(self, name):
         return os.path.join(self.dir, name)

@@ -24,24 +24,6 @@ def marked(text):
 
 M = marked
 
-BLOCK = 65536
-
-
-def crlf_lines(make_line, pad, size):
-    """Lines (without their CR LF) of about size bytes once joined with CR LF,
-    padded so that a CR sits on the last byte of every BLOCK-byte block and its
-    LF on the first byte of the next."""
-    lines, length, n = [], 0, 1
-    for boundary in range(BLOCK - 1, size, BLOCK):
-        while length + 100 < boundary:
-            lines.append(make_line(n))
-            length += len(lines[-1]) + 2
-            n += 1
-        lines.append(pad(boundary - length))
-        length = boundary + 2
-    return lines
-
-
 class PagerCase(unittest.TestCase):
     """Runs glimpage in a scratch directory holding the text files."""
 
@@ -176,23 +158,6 @@ class OverstrikeOutput(PagerCase):
         script = b"f|crlf.c\r\n+ 2 1\r\n- 2 1\r\n+ 3 3\r\n- 3 3\r\nt -1 0|end\r\n"
         self.assertPaged(self.page(script, crlf_c=text),
                          b"ab\r\n" + M(b"c") + b"d\r\nx\r" + M(b"y") + b"\r\nend\r\n")
-
-    def test_crlf_across_read_blocks(self):
-        # The readers take 64 KiB blocks: put a CR LF pair across each of the
-        # first block boundaries of both the text file and the script.
-        lines = crlf_lines(lambda n: b"%d:" % n + b"x" * (n % 40),
-                           lambda width: b"p" * width, 3 * BLOCK)
-        text = b"".join(line + b"\r\n" for line in lines)
-        script_lines = crlf_lines(lambda n: b"t|%d" % n + b"z" * (n % 7),
-                                  lambda width: b"t|" + b"z" * (width - 2), 2 * BLOCK)
-        last = len(lines)
-        script = b"".join(line + b"\r\n" for line in script_lines)
-        script += b"f|big.c\r\n+ %d 1\r\n- %d 2\r\n" % (last, last)
-        expected = b"".join(line[2:] + b"\r\n" for line in script_lines)
-        expected += text[:-len(lines[-1]) - 2] + M(lines[-1][:2]) + lines[-1][2:] + b"\r\n"
-        result = self.page(script, big_c=text)
-        self.assertEqual(len(result.out), len(expected))
-        self.assertPaged(result, expected)
 
     def test_script_reader_does_not_resynchronise(self):
         text = {"a_c": b"abcdefg\n"}

@@ -3,24 +3,16 @@
  *
  *   conlaunch JOB-DIRECTORY
  *
- * A console program whose standard input is redirected by a shell reads its
- * console input device from that same redirect, so keys typed into the
- * terminal never reach it. Passing the input file through CreateProcess
- * instead leaves the console attached to the terminal: the tests type keys
- * into a tmux pane and watch the program's screen there.
+ * A shell redirect of standard input would also become the program's console
+ * input, so keys typed into the terminal would never reach it; handing the
+ * file through CreateProcess keeps the console attached to the tmux pane.
  *
- * Jobs are files in JOB-DIRECTORY, numbered from 1. The launcher waits for
- * N.cmd to appear (write it under another name and rename it), whose first
- * line is the program's path and whose second line is its whole command line;
- * the job's standard input is N.in (empty when missing), and it runs in
- * JOB-DIRECTORY, so that relative file names refer to files there. When the job ends the
- * launcher writes N.status: the exit status in decimal and a line feed, or
- * "launch-error CODE" with the system error code. It is written under another
- * name and renamed, so its appearance means the job is over. A file named
- * "stop" ends the launcher.
- *
- * One launcher serves many jobs because a fresh console under Wine can take
- * seconds to deliver its first key; later keys arrive at once. */
+ * Job N is N.cmd (written under another name and renamed): the program's path
+ * on the first line, its whole command line on the second; its standard input
+ * is N.in and it runs in JOB-DIRECTORY. The launcher then writes N.status (the
+ * exit status, or "launch-error CODE") the same way. A file "stop" ends it.
+ * One launcher serves many jobs: a fresh Wine console takes seconds to
+ * deliver its first key. */
 #include <windows.h>
 
 #include <stdio.h>
@@ -48,10 +40,8 @@ static int writeFileAtomically(const char *path, const char *text) {
     return MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING) ? 0 : -1;
 }
 
-/* Drops the line end (LF or CR LF) that fgets leaves in a line. */
 static void chopLineEnd(char *line) {
-    size_t length = strcspn(line, "\r\n");
-    line[length] = '\0';
+    line[strcspn(line, "\r\n")] = '\0';
 }
 
 /* Reads a job's program path and command line; 0 or -1. */
