@@ -1,11 +1,8 @@
-"""glimrtf's documents as real readers see them: the bundled example through
-glimpage and glimrtf, and a few tricky inputs, converted to HTML by LibreOffice
-(one headless run for all documents) and by unrtf. Each paragraph must hold
-exactly its input line's text, with exactly the overstruck characters bold
-italic and the rest of a line after a form feed bold. LibreOffice reads bytes
-above 127 in the ANSI code page (cp1252); unrtf drops them, so it only judges
-the documents without them.
-"""
+"""glimrtf's documents read by LibreOffice (one headless run for all) and
+unrtf, both to HTML: the bundled example through glimpage and glimrtf, and a
+few tricky inputs. Each paragraph must hold its input line's text, exactly the
+overstruck characters bold italic and the rest of a line after a form feed
+bold. unrtf drops bytes above 127, so only LibreOffice judges those."""
 
 import html.parser
 import os
@@ -52,36 +49,38 @@ def expected_paragraphs(data):
 
 
 class StyledText(html.parser.HTMLParser):
-    """Paragraphs of (character, (bold, italic)) from HTML: `paragraph_tag`
-    starts one, `break_tag` (if any) ends one and starts the next."""
+    """Paragraphs of (character, (bold, italic)) from HTML: each `starts` tag
+    (and each `ends` tag) closes the current paragraph; a `starts` tag opens
+    the next."""
 
-    def __init__(self, paragraph_tag, break_tag=None):
+    SLOT = {"b": 0, "strong": 0, "i": 1, "em": 1}
+
+    def __init__(self, starts, ends):
         super().__init__()
-        self.paragraph_tag, self.break_tag = paragraph_tag, break_tag
-        self.styles = {"b": 0, "strong": 0, "i": 0, "em": 0}
-        self.paragraphs, self.current = [], None
+        self.starts, self.ends = starts, ends
+        self.depth, self.paragraphs, self.current = [0, 0], [], None
+
+    def close_paragraph(self):
+        if self.current is not None:
+            self.paragraphs.append(self.current)
+        self.current = None
 
     def handle_starttag(self, tag, attrs):
-        if tag in self.styles:
-            self.styles[tag] += 1
-        elif tag == self.paragraph_tag:
-            self.current = []
-        elif tag == self.break_tag and self.current is not None:
-            self.paragraphs.append(self.current)
+        if tag in self.SLOT:
+            self.depth[self.SLOT[tag]] += 1
+        elif tag in self.starts:
+            self.close_paragraph()
             self.current = []
 
     def handle_endtag(self, tag):
-        if tag in self.styles:
-            self.styles[tag] -= 1
-        elif tag == self.paragraph_tag and self.current is not None:
-            self.paragraphs.append(self.current)
-            self.current = None
+        if tag in self.SLOT:
+            self.depth[self.SLOT[tag]] -= 1
+        elif tag in self.ends:
+            self.close_paragraph()
 
     def handle_data(self, data):
         if self.current is not None:
-            style = (self.styles["b"] + self.styles["strong"] > 0,
-                     self.styles["i"] + self.styles["em"] > 0)
-            self.current.extend((c, style) for c in data)
+            self.current.extend((c, (self.depth[0] > 0, self.depth[1] > 0)) for c in data)
 
 
 def text(paragraph, visible_only):
@@ -126,7 +125,7 @@ class RealReaders(unittest.TestCase):
         shutil.rmtree(cls.work, ignore_errors=True)
 
     def libreoffice(self, name):
-        parser = StyledText("p")
+        parser = StyledText(("p",), ("p",))
         with open(os.path.join(self.work, "html", name + ".html"), encoding="utf-8") as f:
             parser.feed(f.read())
         return parser.paragraphs
@@ -134,7 +133,7 @@ class RealReaders(unittest.TestCase):
     def unrtf(self, name):
         out = subprocess.run(["unrtf", "--html", self.rtf[name]], stdin=subprocess.DEVNULL,
                              capture_output=True, timeout=60, check=True).stdout
-        parser = StyledText("body", "br")
+        parser = StyledText(("body", "br"), ("body",))
         parser.feed(out.decode("utf-8", "replace"))
         # Every paragraph ends in a line break; what follows the last is empty.
         self.assertEqual(text(parser.paragraphs[-1], False), "")
@@ -144,11 +143,10 @@ class RealReaders(unittest.TestCase):
         """unrtf writes tabs as runs of no-break spaces: with visible_only
         only what is not blank is compared. Blanks take whatever style the
         reader gives them; every other character must have its own."""
-        expected = expected_paragraphs(self.inputs[name])
-        self.assertEqual([text(p, visible_only) for p in paragraphs],
-                         [text(p, visible_only) for p in expected], "text")
-        self.assertEqual([[(c, s) for c, s in p if not c.isspace()] for p in paragraphs],
-                         [[(c, s) for c, s in p if not c.isspace()] for p in expected], "styles")
+        def seen(p):
+            return text(p, visible_only), [(c, s) for c, s in p if not c.isspace()]
+        self.assertEqual([seen(p) for p in paragraphs],
+                         [seen(p) for p in expected_paragraphs(self.inputs[name])])
 
     def test_bundled_example_through_both_programs(self):
         paragraphs = self.libreoffice("hello")
