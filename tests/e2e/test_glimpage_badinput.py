@@ -7,19 +7,12 @@ native build (under the sanitizers in the native-asan tree).
 
 import os
 import random
-import shutil
-import tempfile
 import unittest
 
 import orvitest
+from test_glimpage_overstrike import GLIMPAGE, M, PagerCase
 
-GLIMPAGE = orvitest.program("glimpage")
 NL = b"\r\n" if orvitest.WINDOWS else b"\n"
-TIMEOUT = 60  # a hang fails the test instead of stalling the suite
-
-
-def M(text):
-    return b"".join(b"_\b" + bytes([c]) for c in text)
 
 
 def random_script(rng, size):
@@ -45,20 +38,7 @@ def random_script(rng, size):
     return b"".join(parts)
 
 
-class BadInput(unittest.TestCase):
-
-    def setUp(self):
-        self.dir = tempfile.mkdtemp(prefix="glimpage-bad-")
-
-    def tearDown(self):
-        shutil.rmtree(self.dir, ignore_errors=True)
-
-    def write(self, name, data):
-        with open(os.path.join(self.dir, name), "wb") as f:
-            f.write(data)
-
-    def page(self, script, args=()):
-        return orvitest.run([GLIMPAGE] + list(args), stdin=script, cwd=self.dir, timeout=TIMEOUT)
+class BadInput(PagerCase):
 
     def test_random_scripts_and_texts_end_cleanly(self):
         rng = random.Random(20240602)
