@@ -84,11 +84,4 @@ TEST(TextMode, HandsOutWhatItHasBeforeWaitingForMore) {
     EXPECT_EQ(1, raw.reads); // a pipe's first line is not held back
 }
 
-TEST(TextMode, ExpandsEveryLineFeed) {
-    unsigned char out[32];
-    const char in[] = "a\n\nb\r\n";
-    int length = expandLineFeeds(reinterpret_cast<const unsigned char *>(in), 6, out);
-    EXPECT_EQ("a\r\n\r\nb\r\r\n", std::string(reinterpret_cast<char *>(out), length));
-}
-
 } // namespace
