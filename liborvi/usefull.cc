@@ -313,37 +313,18 @@ void printEscapedChar(FILE *out, int c) {
         return;
     }
     putc('\\', out);
-    switch (c) {
-    case 0:
+    // The control characters with a letter of their own, then the quotes and
+    // the backslash as themselves, anything else in three octal digits.
+    static const char controls[] = "\b\t\n\v\f\r", letters[] = "btnvfr";
+    const char *control = c != 0 ? strchr(controls, c) : nullptr;
+    if (c == 0)
         putc('0', out);
-        break;
-    case '\b':
-        putc('b', out);
-        break;
-    case '\t':
-        putc('t', out);
-        break;
-    case '\n':
-        putc('n', out);
-        break;
-    case '\v':
-        putc('v', out);
-        break;
-    case '\f':
-        putc('f', out);
-        break;
-    case '\r':
-        putc('r', out);
-        break;
-    case '"':
-    case '\'':
-    case '\\':
+    else if (control)
+        putc(letters[control - controls], out);
+    else if (c == '"' || c == '\'' || c == '\\')
         putc(c, out);
-        break;
-    default:
+    else
         fprintf(out, "%3.3o", c);
-        break;
-    }
 }
 
 // ---- Settings ------------------------------------------------------------

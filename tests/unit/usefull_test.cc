@@ -41,35 +41,29 @@ extern "C" const char *__asan_default_options() {
 
 namespace {
 
-// Bytes the heap holds for a block, or 0 where that can't be asked.
-size_t allocatedSize(void *block) {
+// Bytes the heap holds for a block, where the heap can tell.
+void expectAllocated(void *block, size_t expected) {
 #if defined(ORVI_ASAN)
-    return __sanitizer_get_allocated_size(block);
+    EXPECT_EQ(__sanitizer_get_allocated_size(block), expected);
 #elif defined(_WIN32)
-    return _msize(block);
+    EXPECT_EQ(_msize(block), expected);
 #else
-    (void)block;
-    return 0;
+    (void)block, (void)expected;
 #endif
 }
 
-// Checks a block's heap size where the heap can tell.
-void expectAllocated(void *block, size_t expected) {
-    if (size_t size = allocatedSize(block)) {
-        EXPECT_EQ(size, expected);
-    }
+// Field i of the 16-byte header before an array: 0 the creation size, 1 the
+// used size, 2 the block size.
+uint32_t header(void *array, int i) {
+    uint32_t field;
+    memcpy(&field, static_cast<char *>(array) - 16 + 4 * i, sizeof field);
+    return field;
 }
 
-struct Header {
-    int32_t creationSize;
-    int32_t usedSize;
-    uint32_t blockSize;
-};
-
-Header headerOf(void *array) {
-    Header header;
-    memcpy(&header, static_cast<char *>(array) - 16, sizeof header);
-    return header;
+void expectHeader(void *array, uint32_t creation, uint32_t used, uint32_t block) {
+    EXPECT_EQ(header(array, 0), creation);
+    EXPECT_EQ(header(array, 1), used);
+    EXPECT_EQ(header(array, 2), block);
 }
 
 std::vector<std::string> scratchFiles;
@@ -86,6 +80,15 @@ std::string scratchName() {
     scratchFiles.push_back(testing::TempDir() + "usefull_" + std::to_string(getpid()) + "_" +
                            std::to_string(scratchFiles.size()) + ".txt");
     return scratchFiles.back();
+}
+
+std::string fileText(const std::string &name) {
+    std::string text;
+    FILE *in = fopen(name.c_str(), "rb");
+    for (int c; (c = getc(in)) != EOF;)
+        text += static_cast<char>(c);
+    fclose(in);
+    return text;
 }
 
 // A text stream reading the given bytes from a scratch file.
@@ -105,48 +108,38 @@ std::string take(char *s) {
     return text;
 }
 
-std::string escaped(int c) {
-    static std::string name = scratchName();
-    FILE *out = fopen(name.c_str(), "w");
-    printEscapedChar(out, c);
-    fclose(out);
-    FILE *in = fopen(name.c_str(), "r");
-    char text[16] = {0};
-    size_t n = fread(text, 1, sizeof text - 1, in);
+// The first n results of a reader over the given input, joined by '|'.
+template <typename Reader> std::string reads(const std::string &input, int n, Reader read) {
+    FILE *in = streamOf(input);
+    std::string all;
+    for (int i = 0; i < n; i++)
+        all += (i ? "|" : "") + take(read(in));
     fclose(in);
-    return std::string(text, n);
+    return all;
+}
+
+auto paragraphOf(const char *terminators) {
+    return [terminators](FILE *in) { return readParagraph(in, terminators, nullptr, nullptr); };
 }
 
 TEST(GrowArray, BlocksAreNextPowerOfTwoLessHeaderAndNeverShrink) {
     char *array = static_cast<char *>(growArray(nullptr, 0, 4));
-    Header h = headerOf(array);
-    EXPECT_EQ(h.creationSize, 1);
-    EXPECT_EQ(h.usedSize, 1);
-    EXPECT_EQ(h.blockSize, 48u);
-
+    expectHeader(array, 1, 1, 48);
     EXPECT_EQ(growArray(array, 8, 4), array);
-    EXPECT_EQ(headerOf(array).blockSize, 48u);
-    EXPECT_EQ(headerOf(array).usedSize, 32);
-
+    expectHeader(array, 1, 32, 48);
     memset(array, 'x', 32);
     array = static_cast<char *>(growArray(array, 33, 1));
-    h = headerOf(array);
-    EXPECT_EQ(h.blockSize, 112u);
-    EXPECT_EQ(h.usedSize, 33);
-    EXPECT_EQ(h.creationSize, 1);
+    expectHeader(array, 1, 33, 112);
     EXPECT_EQ(std::string(array, 32), std::string(32, 'x'));
-
-    array = static_cast<char *>(growArray(array, 10, 1));
-    EXPECT_EQ(headerOf(array).blockSize, 112u);
-    EXPECT_EQ(headerOf(array).usedSize, 10);
+    EXPECT_EQ(growArray(array, 10, 1), array);
+    expectHeader(array, 1, 10, 112);
     EXPECT_EQ(growArray(array, -5, 3), array);
-    EXPECT_EQ(headerOf(array).usedSize, 1);
+    expectHeader(array, 1, 1, 112);
     freeArray(array);
     freeArray(nullptr);
 
     array = static_cast<char *>(growArray(nullptr, 97, 1));
-    EXPECT_EQ(headerOf(array).blockSize, 240u);
-    EXPECT_EQ(headerOf(array).creationSize, 97);
+    expectHeader(array, 97, 97, 240);
     freeArray(array);
 }
 
@@ -158,7 +151,7 @@ TEST(GrowArray, ByteAtATimeGrowthReallocatesLogarithmically) {
     for (int n = 1; n <= total; n++) {
         array = static_cast<char *>(growArray(array, n, 1));
         array[n - 1] = static_cast<char>(n);
-        uint32_t block = headerOf(array).blockSize;
+        uint32_t block = header(array, 2);
         if (block != lastBlock) {
             EXPECT_GE(block, uint32_t(n) + 16);
             EXPECT_EQ((block + 16) & (block + 15), 0u) << "block + 16 is a power of two";
@@ -169,7 +162,7 @@ TEST(GrowArray, ByteAtATimeGrowthReallocatesLogarithmically) {
     // 48, 112, ..., 2^20 - 16: one block per power of two from 64 to 2^20.
     EXPECT_EQ(reallocations, 14);
     EXPECT_EQ(array[total - 1], static_cast<char>(total));
-    EXPECT_EQ(headerOf(array).creationSize, 1);
+    EXPECT_EQ(header(array, 0), 1u);
     freeArray(array);
 }
 
@@ -188,13 +181,10 @@ TEST(GrowArray, FinishKeepsTheLatestRequestOnly) {
 }
 
 TEST(Memory, FloorLog2HalvesWhileAboveOne) {
-    EXPECT_EQ(floorLog2(0), 0);
-    EXPECT_EQ(floorLog2(1), 0);
-    EXPECT_EQ(floorLog2(2), 1);
-    EXPECT_EQ(floorLog2(63), 5);
-    EXPECT_EQ(floorLog2(64), 6);
-    EXPECT_EQ(floorLog2(-64), 0);
-    EXPECT_EQ(floorLog2(INT32_MAX), 30);
+    const int32_t cases[][2] = {{0, 0},  {1, 0},   {2, 1},         {63, 5},
+                                {64, 6}, {-64, 0}, {INT32_MAX, 30}};
+    for (const auto &c : cases)
+        EXPECT_EQ(floorLog2(c[0]), c[1]) << c[0];
 }
 
 // Blocks that a dying child still holds stay reachable from here, so that the
@@ -202,7 +192,9 @@ TEST(Memory, FloorLog2HalvesWhileAboveOne) {
 void *kept;
 
 // The exhausted process writes the request through perror and ends with 1.
-TEST(MemoryDeathTest, ExhaustionEndsWithPerrorAndStatusOne) {
+// A count x size that no 32-bit header can hold is exhaustion too, not a
+// wrapped product that comes back as a small block.
+TEST(MemoryDeathTest, ExhaustionAndOverflowingNeedsEndWithPerrorAndStatusOne) {
     testing::FLAGS_gtest_death_test_style = "threadsafe";
     EXPECT_EXIT(allocOrExit(nullptr, INT32_MAX), testing::ExitedWithCode(1),
                 "malloc 2147483647 bytes: .+");
@@ -213,12 +205,6 @@ TEST(MemoryDeathTest, ExhaustionEndsWithPerrorAndStatusOne) {
                 "malloc 2147483632 bytes: .+");
     EXPECT_EXIT(growArray(kept = growArray(nullptr, 1, 1), 1 << 15, 1 << 15),
                 testing::ExitedWithCode(1), "realloc 2147483632 bytes: .+");
-}
-
-// A count x size that no 32-bit header can hold is exhaustion, not a wrapped
-// product: it must not come back as a small block.
-TEST(MemoryDeathTest, OverflowingNeedIsExhaustion) {
-    testing::FLAGS_gtest_death_test_style = "threadsafe";
     EXPECT_EXIT(growArray(nullptr, 0x10000, 0x10000), testing::ExitedWithCode(1),
                 "malloc 2147483647 bytes: .+");
     EXPECT_EXIT(growArray(kept = growArray(nullptr, 1, 1), INT32_MAX, 2),
@@ -228,61 +214,43 @@ TEST(MemoryDeathTest, OverflowingNeedIsExhaustion) {
 }
 
 TEST(Strings, CopiesAndAppendsAcceptNull) {
-    EXPECT_EQ(take(copyString(nullptr)), "");
+    EXPECT_EQ(take(copyString(nullptr)) + take(upperCopy(nullptr)) + take(lowerCopy(nullptr)), "");
     EXPECT_EQ(take(copyString("abc")), "abc");
-    EXPECT_EQ(take(upperCopy(nullptr)), "");
-    EXPECT_EQ(take(lowerCopy(nullptr)), "");
     EXPECT_EQ(take(upperCopy("aBc-9\xe9")), "ABC-9\xe9");
     EXPECT_EQ(take(lowerCopy("AbC-9\xc9")), "abc-9\xc9");
-
     char *s = appendString(nullptr, "ab");
     EXPECT_EQ(appendString(s, nullptr), s);
-    s = appendString(s, "");
-    s = appendString(s, std::string(1000, 'c').c_str());
+    s = appendString(appendString(s, ""), std::string(1000, 'c').c_str());
     EXPECT_EQ(take(s), "ab" + std::string(1000, 'c'));
     EXPECT_EQ(appendString(nullptr, nullptr), nullptr);
 }
 
+// The sign of a comparison: -1, 0 or 1. n < 0 means compareNoCase.
 TEST(Strings, CompareNoCaseIsThreeWayAndTheNVariantAPrefixTest) {
-    EXPECT_EQ(compareNoCase("Abc", "aBC"), 0);
-    EXPECT_LT(compareNoCase("ab", "abc"), 0);
-    EXPECT_GT(compareNoCase("abc", "ab"), 0);
-    EXPECT_EQ(compareNoCase("", ""), 0);
+    const struct {
+        const char *a, *b;
+        int n, sign;
+    } cases[] = {{"Abc", "aBC", -1, 0}, {"ab", "abc", -1, -1}, {"abc", "ab", -1, 1},
+                 {"", "", -1, 0},       {"\xe9", "e", -1, 1}, // bytes above 127 are unsigned
+                 {"ab", "abc", 5, 0},   {"abc", "ab", 5, 1},   {"abc", "abd", 2, 0},
+                 {"abc", "abd", 3, -1}, {"xyz", "abc", 0, 0},  {"HeLLo", "hello world", 100, 0}};
+    for (const auto &c : cases) {
+        int result = c.n < 0 ? compareNoCase(c.a, c.b) : compareNoCaseN(c.a, c.b, c.n);
+        EXPECT_EQ((result > 0) - (result < 0), c.sign) << c.a << " " << c.b << " " << c.n;
+    }
     EXPECT_EQ(compareNoCase("B", "a"), 'b' - 'a');
-    EXPECT_GT(compareNoCase("\xe9", "e"), 0) << "bytes above 127 compare as unsigned";
-
-    EXPECT_EQ(compareNoCaseN("ab", "abc", 5), 0);
-    EXPECT_GT(compareNoCaseN("abc", "ab", 5), 0);
-    EXPECT_EQ(compareNoCaseN("abc", "abd", 2), 0);
-    EXPECT_LT(compareNoCaseN("abc", "abd", 3), 0);
-    EXPECT_EQ(compareNoCaseN("xyz", "abc", 0), 0);
     EXPECT_EQ(compareNoCaseN("xyz", "abc", -1), 0);
-    EXPECT_EQ(compareNoCaseN("HeLLo", "hello world", 100), 0);
 }
 
-TEST(ReadParagraph, EndsAtALineOfOneTerminator) {
-    FILE *in = streamOf("one\ntwo\n.\nx.\n..\n.\n");
-    EXPECT_EQ(take(readParagraph(in, ".", nullptr, nullptr)), "one\ntwo\n");
-    EXPECT_EQ(take(readParagraph(in, ".", nullptr, nullptr)), "x.\n..\n");
-    fclose(in);
-
-    in = streamOf(".\n");
-    EXPECT_EQ(take(readParagraph(in, ".", nullptr, nullptr)), "\n");
-    fclose(in);
-
+TEST(ReadParagraph, EndsAtALineOfOneTerminatorAndPromptsBeforeEachLine) {
+    EXPECT_EQ(reads("one\ntwo\n.\nx.\n..\n.\n", 2, paragraphOf(".")), "one\ntwo\n|x.\n..\n");
+    EXPECT_EQ(reads(".\n", 1, paragraphOf(".")), "\n");
     // A newline terminator: two empty lines end it, one doesn't.
-    in = streamOf("a\n\nb\n\n\nc\n");
-    EXPECT_EQ(take(readParagraph(in, "\n", nullptr, nullptr)), "a\n\nb\n");
-    EXPECT_EQ(take(readParagraph(in, "\n", nullptr, nullptr)), "c\n");
-    fclose(in);
-
+    EXPECT_EQ(reads("a\n\nb\n\n\nc\n", 2, paragraphOf("\n")), "a\n\nb\n|c\n");
     // A line holding one NUL byte is not a terminator line.
-    in = streamOf(std::string("a\n\0\nb\n.\n", 8));
-    EXPECT_EQ(take(readParagraph(in, ".", nullptr, nullptr)), "a\n");
-    fclose(in);
-}
+    EXPECT_EQ(reads(std::string("a\n\0\nb\n.\n", 8), 1, paragraphOf(".")), "a\n");
 
-TEST(ReadParagraph, PromptsBeforeEveryLine) {
+    // A prompt before every line read, the terminator's included.
     std::string name = scratchName();
     FILE *prompts = fopen(name.c_str(), "w");
     FILE *in = streamOf("a\nb\n.\n");
@@ -290,11 +258,7 @@ TEST(ReadParagraph, PromptsBeforeEveryLine) {
     EXPECT_EQ(take(readParagraph(in, ".", nullptr, prompts)), "\n");
     fclose(in);
     fclose(prompts);
-    FILE *written = fopen(name.c_str(), "r");
-    char text[32] = {0};
-    EXPECT_EQ(fread(text, 1, sizeof text - 1, written), 6u);
-    EXPECT_STREQ(text, "> > > ");
-    fclose(written);
+    EXPECT_EQ(fileText(name), "> > > ");
 }
 
 TEST(Readers, EndOfInputWithoutFinalNewlineIsClearedForAnotherRead) {
@@ -307,10 +271,8 @@ TEST(Readers, EndOfInputWithoutFinalNewlineIsClearedForAnotherRead) {
     EXPECT_FALSE(feof(in));
 
 #ifndef _WIN32
-    // Input that arrives after the end is read by the next call; a sticky
-    // end-of-file would give empty lines for ever. (The Windows runtime keeps
-    // a file descriptor at its end until a seek whatever the stream says, so
-    // this only shows on POSIX streams.)
+    // Input that arrives after the end is read by the next call, not a
+    // sticky end-of-file. (The Windows runtime needs a seek for that.)
     FILE *more = fopen(path.c_str(), "ab");
     fputs("three\\\nfour", more);
     fclose(more);
@@ -319,22 +281,13 @@ TEST(Readers, EndOfInputWithoutFinalNewlineIsClearedForAnotherRead) {
     EXPECT_FALSE(feof(in));
     fclose(in);
 
-    in = streamOf("last");
-    EXPECT_EQ(take(readLine(in)), "last");
-    EXPECT_EQ(take(readLine(in)), "<null>");
-    fclose(in);
-    in = streamOf("");
-    EXPECT_EQ(take(readLine(in)), "<null>");
-    fclose(in);
+    EXPECT_EQ(reads("last", 2, readLine), "last|<null>");
+    EXPECT_EQ(reads("", 1, readLine), "<null>");
 }
 
 TEST(ReadJoinedLine, BackslashNewlineContinuesTheLine) {
-    FILE *in = streamOf("abc\\\ndef\na\\b\n\nx\\\\\ny\\");
-    EXPECT_EQ(take(readJoinedLine(in)), "abc\ndef");
-    EXPECT_EQ(take(readJoinedLine(in)), "a\\b");
-    EXPECT_EQ(take(readJoinedLine(in)), "");
-    EXPECT_EQ(take(readJoinedLine(in)), "x\\\ny\\");
-    fclose(in);
+    EXPECT_EQ(reads("abc\\\ndef\na\\b\n\nx\\\\\ny\\", 4, readJoinedLine),
+              "abc\ndef|a\\b||x\\\ny\\");
 }
 
 TEST(ReadLine, GrowsByHundredBytesAndReturnsItsWorkBuffer) {
@@ -355,17 +308,9 @@ TEST(ReadLine, GrowsByHundredBytesAndReturnsItsWorkBuffer) {
 // fgets stops at nothing but a newline; strlen stops at a NUL. The line must
 // still be consumed whole and nothing read outside the buffer.
 TEST(ReadLine, NulBytesEndTheVisibleTextButNotTheLine) {
-    std::string input("ab\0cd\n", 6);
-    input += std::string("\0\n", 2);
-    input += std::string(50, 'z') + std::string("\0", 1) + std::string(200, 'y') + "\n";
-    input += std::string("tail\0", 5);
-    FILE *in = streamOf(input);
-    EXPECT_EQ(take(readLine(in)), "ab");
-    EXPECT_EQ(take(readLine(in)), "");
-    EXPECT_EQ(take(readLine(in)), std::string(50, 'z'));
-    EXPECT_EQ(take(readLine(in)), "tail");
-    EXPECT_EQ(take(readLine(in)), "<null>");
-    fclose(in);
+    std::string input("ab\0cd\n\0\n", 8);
+    input += std::string(50, 'z') + '\0' + std::string(200, 'y') + "\n" + std::string("tail\0", 5);
+    EXPECT_EQ(reads(input, 5, readLine), "ab||" + std::string(50, 'z') + "|tail|<null>");
 }
 
 TEST(Readers, VeryLongLines) {
@@ -379,17 +324,14 @@ TEST(Readers, VeryLongLines) {
 }
 
 TEST(PrintEscapedChar, PrintablesPassOthersAreEscaped) {
-    EXPECT_EQ(escaped('a'), "a");
-    EXPECT_EQ(escaped('\''), "\\'");
-    EXPECT_EQ(escaped('"'), "\\\"");
-    EXPECT_EQ(escaped('\\'), "\\\\");
-    EXPECT_EQ(escaped('\t'), "\\t");
-    EXPECT_EQ(escaped('\r'), "\\r");
-    EXPECT_EQ(escaped(0), "\\0");
-    EXPECT_EQ(escaped(1), "\\001");
-    EXPECT_EQ(escaped(127), "\\177");
-    EXPECT_EQ(escaped(233), "\\351");
-    EXPECT_EQ(escaped(static_cast<char>(233)), "\\351") << "a negative plain char";
+    std::string name = scratchName();
+    FILE *out = fopen(name.c_str(), "w");
+    const int codes[] = {'a',  '\'', '"', '\\', '\b', '\t', '\n',     '\v',
+                         '\f', '\r', 0,   1,    127,  233,  char(233)}; // a negative char last
+    for (int c : codes)
+        printEscapedChar(out, c);
+    fclose(out);
+    EXPECT_EQ(fileText(name), "a\\'\\\"\\\\\\b\\t\\n\\v\\f\\r\\0\\001\\177\\351\\351");
 }
 
 TEST(ParseFlag, YesNoDigitsAndDefault) {
