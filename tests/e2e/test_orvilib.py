@@ -30,8 +30,8 @@ def orvilib(*args):
 
 
 def probe(*args):
-    return orvitest.run([os.path.join(orvitest.BUILD, "tests", "config_probe.exe")] + list(args),
-                        boxes=True)
+    return orvitest.run([os.path.join(orvitest.BUILD, "tests", "usefull_probe.exe")] +
+                        list(args), boxes=True)
 
 
 @unittest.skipUnless(orvitest.WINDOWS, "orvilib is a Windows program")
@@ -117,12 +117,12 @@ class OrvilibTest(orvitest.ConfigKeyTest):
                             ("", b"no value for ORVILIB"),
                             (None, b"bad keylist: SOFTWARE\\Kestrova\\Vemto\\1.3")]:
             orvitest.set_config(values)
-            r = probe("libdir", "box", "not reached")
+            r = probe("libdir", "box:not reached")
             self.assertEqual((r.status, r.out, r.err, r.boxes), (1, b"", err + b"\r\n", []))
 
     def test_error_report_boxes(self):
-        r = probe("report", "2", "Can't do it", "report", "0x2000ABCD", "no text",
-                  "report", "193", "inserts", "box", "Plain \xe9 box", "box", "")
+        r = probe("report:2:Can't do it", "report:0x2000ABCD:no text", "report:193:inserts",
+                  "box:Plain \xe9 box", "box:")
         self.assertEqual((r.status, r.out), (0, b"box -1\r\nbox -1\r\n"))  # no button pressed
         for box in r.boxes:
             self.assertEqual((box.owner, box.caption, box.style), (0, b"Error Report", 0x10))

@@ -1,6 +1,6 @@
-// usefull_probe: calls the library-path and registry-environment services in
-// one process, in the order of its arguments, and prints each result on its
-// own line, so that a test can watch the process-wide state across calls.
+// usefull_probe: calls the library's Windows services in one process, in the
+// order of its arguments, and prints each result on its own line, so that a
+// test can watch the process-wide state across calls.
 //
 //   usefull_probe op...
 //     path       libraryPath(null)         path:NAME  libraryPath(NAME)
@@ -9,8 +9,10 @@
 //     load       loadConfigEnvironment()
 //     table      the state of ConfigEnvironment: unbuilt, failed, or its entries
 //     setlib:DIR sets the key's ORVILIB to DIR    delkey  deletes the key
-// The last two change the registry behind the process's back, to show what
-// it has kept from earlier calls.
+//     libdir     libraryDirectory()        box:TEXT   errorBox(TEXT)
+//     report:CODE:TEXT  reportSystemError(TEXT, CODE), CODE as strtoul base 0
+// setlib and delkey change the registry behind the process's back, to show
+// what it has kept from earlier calls.
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -56,6 +58,7 @@ int main(int argc, char **argv) {
     for (int i = 1; i < argc; i++) {
         const char *op = argv[i];
         const char *arg;
+        char *end;
         if ((arg = argumentOf(op, "path"))) {
             printf("%s\n", libraryPath(*arg ? arg : nullptr));
         } else if ((arg = argumentOf(op, "exit"))) {
@@ -64,6 +67,13 @@ int main(int argc, char **argv) {
             printf("%s=[%s]\n", arg, configGetenv(arg));
         } else if ((arg = argumentOf(op, "setlib"))) {
             setLibraryValue(arg);
+        } else if ((arg = argumentOf(op, "box"))) {
+            printf("box %d\n", errorBox(arg));
+        } else if ((arg = argumentOf(op, "report"))) {
+            DWORD code = DWORD(strtoul(arg, &end, 0));
+            reportSystemError(*end == ':' ? end + 1 : end, code);
+        } else if (strcmp(op, "libdir") == 0) {
+            printf("libdir %s\n", libraryDirectory());
         } else if (strcmp(op, "delkey") == 0) {
             RegDeleteKeyA(HKEY_LOCAL_MACHINE, configKey);
         } else if (strcmp(op, "load") == 0) {
