@@ -153,6 +153,9 @@ class Text(Case):
         self.assertPrints(utf16("a\u4e00bcaf\u00e9"), b"a?bcaf?", locale="C")
         # The size pass for other than UTF-8 writes round a scratch block.
         self.assertPrints(utf16("\u00e9" * 200000), b"?" * 200000, locale="C")
+        # A character that transliterates to nothing at the very end of a
+        # block sized exactly by the count: the text still fits.
+        self.assertPrints(utf16("x\ufeff"), b"x", locale="C")
         # UTF-8's sizes are counted: every length of sequence, its edges.
         edges = "\x7f\x80\u07ff\u0800\u4e00\uffff\ufffe\ud7ff\ue000\U00010000\U0010FFFF"
         self.assertPrints(utf16(edges), edges.encode())

@@ -50,11 +50,11 @@ int convertWideText(const ReadBuffer &buffer, char **text) {
         fprintf(stderr, "Can't malloc output buffer %" PRIu64 "\n", static_cast<uint64_t>(needed));
         return wideconvNoOutputBlock;
     }
+    *text = out; // reachable until the process ends, even after a failure
     if (convertToNarrow(units, available, out, needed, &error) == 0) {
         fprintf(stderr, "Bad character conversion: error %d\n", static_cast<int>(error));
         return wideconvBadConversion;
     }
-    *text = out;
     return wideconvOk;
 }
 

@@ -160,6 +160,10 @@ bool narrowCharsetIsUtf8() {
 // countOnly, output goes round a scratch block and is only counted; otherwise
 // it goes to out, which must hold it all. Returns the bytes produced, or
 // (size_t)-1 with errno set.
+//
+// iconv wants room before it knows that a character transliterates to
+// nothing, so the tail of a block sized exactly by the count can fail with
+// E2BIG although the text fits; that tail goes through the scratch block.
 size_t runConverter(const unsigned char *units, size_t length, char *out, size_t outSize,
                     bool countOnly) {
     iconv_t converter = openConverter();
@@ -169,28 +173,42 @@ size_t runConverter(const unsigned char *units, size_t length, char *out, size_t
     size_t inLeft = length;
     size_t produced = 0;
     bool flushing = false;
+    bool viaScratch = countOnly;
+    int failure = 0;
     for (;;) {
-        char *start = countOnly ? scratch : out + produced;
+        char *start = viaScratch ? scratch : out + produced;
         char *next = start;
-        size_t room = countOnly ? scratchSize : outSize - produced;
+        size_t room = viaScratch ? scratchSize : outSize - produced;
         // A null input asks iconv for the bytes that return to the initial
         // shift state, which belong to the text as well.
         size_t result = flushing ? iconv(converter, nullptr, nullptr, &next, &room)
                                  : iconv(converter, &in, &inLeft, &next, &room);
-        produced += static_cast<size_t>(next - start);
+        int error = errno;
+        size_t made = static_cast<size_t>(next - start);
+        if (viaScratch && !countOnly) {
+            if (made > outSize - produced) {
+                failure = E2BIG;
+                break;
+            }
+            memcpy(out + produced, scratch, made);
+        }
+        produced += made;
         if (result != static_cast<size_t>(-1)) {
             if (flushing) break;
             flushing = true;
             continue;
         }
-        if (errno != E2BIG || !countOnly) {
-            int saved = errno;
-            iconv_close(converter);
-            errno = saved;
-            return static_cast<size_t>(-1);
+        if (error != E2BIG) {
+            failure = error;
+            break;
         }
+        viaScratch = true;
     }
     iconv_close(converter);
+    if (failure != 0) {
+        errno = failure;
+        return static_cast<size_t>(-1);
+    }
     return produced;
 }
 
