@@ -1,9 +1,8 @@
 """orviinst.dll under Wine: its export table, and its exports called by a
-stand-in installer (orviinst_host.exe) against the run's registry, starting a
-stand-in shell (orviinst_revedor.exe, copied as revedor.exe into each library
-directory) that records its command line, its argv and TCL_LIBRARY/TK_LIBRARY.
-The documented examples live on drive D:, which the script maps to a scratch
-directory for its run."""
+stand-in installer (orviinst_host.exe) starting a stand-in shell
+(orviinst_revedor.exe, copied as revedor.exe into each library directory) that
+records its command line, argv and TCL_LIBRARY/TK_LIBRARY. The documented
+examples live on drive D:, mapped to a scratch directory for the run."""
 
 import os
 import re
@@ -16,23 +15,18 @@ import orvitest
 
 TESTS = os.path.join(orvitest.BUILD, "tests")
 DLL = os.path.join(orvitest.BIN, "orviinst.dll")
-SCRIPTS = ("xconfig.tcl", "addpath.tcl", "delpath.tcl")
-ERROR_STYLE = 0x10  # MB_ICONERROR
-INFORMATION_STYLE = 0x40  # MB_ICONINFORMATION
-# Every call starts from a known environment: no debug switch, and library
-# variables whose change (or not) the host prints afterwards.
+# Every call starts with no debug switch and known library variables, whose
+# change (or not) the host prints afterwards.
 CLEAN = ["unset:ORVI_DEBUG", "unset:orvi_debug", "set:TCL_LIBRARY=before",
          "set:TK_LIBRARY=before"]
 AFTER = ["env:TCL_LIBRARY", "env:TK_LIBRARY"]
-UNCHANGED = b"TCL_LIBRARY=before\nTK_LIBRARY=before\n"
 
 
 def set_orvilib(value):
     orvitest.set_config(None if value is None else {"ORVILIB": value})
 
 
-def make_library(path, shell=True, scripts=SCRIPTS):
-    """A library directory with the stand-in shell and empty scripts."""
+def make_library(path, shell=True, scripts=("xconfig.tcl", "addpath.tcl", "delpath.tcl")):
     os.makedirs(path, exist_ok=True)
     if shell:
         shutil.copy(os.path.join(TESTS, "orviinst_revedor.exe"), os.path.join(path, "revedor.exe"))
@@ -41,13 +35,16 @@ def make_library(path, shell=True, scripts=SCRIPTS):
     return path
 
 
+def libraries(value):
+    return b"TCL_LIBRARY=" + value + b"\nTK_LIBRARY=" + value + b"\n"
+
+
 def parse_records(data):
-    """The shell's records: its argv lines as a list, the other lines by name."""
+    """The shell's records: argv lines as a list, the other lines by name."""
     records = []
     for block in data.split(b"end\n")[:-1]:
         record = {"argv": []}
-        for line in block.splitlines():
-            name, _, value = line.partition(b"=")
+        for name, _, value in (line.partition(b"=") for line in block.splitlines()):
             if name == b"argv":
                 record["argv"].append(value)
             else:
@@ -82,26 +79,23 @@ class OrviinstTest(orvitest.ConfigKeyTest):
         return os.path.join(self.root, "case %d" % self.counter, name)
 
     def host(self, *steps, status=None, cwd=None):
-        log = os.path.join(self.root, "shell-%d.log" % OrviinstTest.counter)
         OrviinstTest.counter += 1
-        env = {"ORVI_STANDIN_LOG": orvitest.wine_path(log)}
-        if status is not None:
-            env["ORVI_STANDIN_STATUS"] = str(status)
-        result = orvitest.run([os.path.join(TESTS, "orviinst_host.exe"), orvitest.wine_path(DLL)]
-                              + list(steps), env=env, cwd=cwd, boxes=True)
-        if not os.path.exists(log):
-            return result, []
-        with open(log, "rb") as f:
+        log = os.path.join(self.root, "shell-%d.log" % self.counter)
+        env = {"ORVI_STANDIN_LOG": orvitest.wine_path(log), "ORVI_STANDIN_STATUS": str(status or 0)}
+        result = orvitest.run([os.path.join(TESTS, "orviinst_host.exe"), orvitest.wine_path(DLL),
+                               *CLEAN, *steps, *AFTER], env=env, cwd=cwd, boxes=True)
+        with open(log, "ab+") as f:
+            f.seek(0)
             return result, parse_records(f.read())
 
     def assertErrorBox(self, launch, export, message):
-        """The export failed with one Error Report box, followed by the system's
-        text, and left the environment and the shell alone."""
+        """The export failed with one Error Report box, the system's text after
+        the message, and left the environment and the shell alone."""
         r, records = launch
         self.assertEqual((r.status, r.err, r.out, records),
-                         (0, b"", export.encode() + b"=-1\n" + UNCHANGED, []))
+                         (0, b"", export.encode() + b"=-1\n" + libraries(b"before"), []))
         [box] = r.boxes
-        self.assertEqual((box.owner, box.caption, box.style), (0, b"Error Report", ERROR_STYLE))
+        self.assertEqual((box.owner, box.caption, box.style), (0, b"Error Report", 0x10))
         self.assertTrue(box.text.startswith(message + b"\n") and len(box.text) > len(message) + 1,
                         box.text)
 
@@ -132,95 +126,74 @@ class OrviinstTest(orvitest.ConfigKeyTest):
                  plain + b"\\revedor.exe " + plain + b"\\xconfig.tcl", []),
                 (spaced.decode(), ["set:ORVI_DEBUG=1"], b"addPath",
                  [spaced + b"\\revedor.exe", spaced + b"\\addpath.tcl", b"-debug"], command,
-                 [(0, b"Debug Report", INFORMATION_STYLE, b"The command line is:\n " + command)])]:
+                 [(0, b"Debug Report", 0x40, b"The command line is:\n " + command)])]:
             set_orvilib(value)
             orvilib = value.replace("/", "\\").encode()
-            r, records = self.host(*CLEAN, *steps, "call:" + export.decode(), *AFTER)
-            self.assertEqual((r.status, r.err), (0, b""))
-            self.assertEqual(r.out, export + b"=0\nTCL_LIBRARY=" + orvilib + b"\nTK_LIBRARY=" +
-                             orvilib + b"\n")
+            r, records = self.host(*steps, "call:" + export.decode())
+            self.assertEqual((r.status, r.err, r.out), (0, b"", export + b"=0\n" + libraries(orvilib)))
             self.assertEqual([(b.owner, b.caption, b.style, b.text) for b in r.boxes], boxes)
             self.assertEqual(records, [{"cmdline": cmdline, "argc": str(len(argv)).encode(),
                                         "argv": argv, "TCL_LIBRARY": orvilib,
                                         "TK_LIBRARY": orvilib}])
 
-    def test_slashes_trailing_backslash_spaces_and_debug_switch(self):
+    def test_trailing_backslash_debug_switch_and_exit_status(self):
         library = make_library(self.scratch("orvi lib"))
-        dir_ = orvitest.wine_path(library) + "\\"
-        set_orvilib(dir_.replace("\\", "/")[:-1] + "\\")
-        shell = (dir_ + "\\revedor.exe").encode()
-        b = dir_.encode()
-        r, records = self.host(*CLEAN,
-                               "set:ORVI_DEBUG=", "env:ORVI_DEBUG", "call:UninstInitialize",
-                               "unset:ORVI_DEBUG", "set:orvi_debug=no", "call:runXconfig",
-                               "unset:orvi_debug", "call:addPath", *AFTER)
-        self.assertEqual((r.status, r.err), (0, b""))
-        self.assertEqual(r.out, b"ORVI_DEBUG=\nUninstInitialize=0\nrunXconfig=0\naddPath=0\n"
-                         b"TCL_LIBRARY=" + b + b"\nTK_LIBRARY=" + b + b"\n")
-        expected = [[shell, b + b"\\delpath.tcl", b"-debug"],
-                    [shell, b + b"\\xconfig.tcl", b"-debug"], [shell, b + b"\\addpath.tcl"]]
-        self.assertEqual([rec["argv"] for rec in records], expected)
-        for rec, argv in zip(records, expected):
-            self.assertEqual(rec["cmdline"], b" ".join(
-                b'"' + a + b'"' if b" " in a else a for a in argv))
-            self.assertEqual((rec["TCL_LIBRARY"], rec["TK_LIBRARY"]), (b, b))
+        b = (orvitest.wine_path(library) + "\\").encode()
+        set_orvilib(b.decode().replace("\\", "/")[:-1] + "\\")
+        r, records = self.host("set:ORVI_DEBUG=", "call:UninstInitialize", "unset:ORVI_DEBUG",
+                               "set:orvi_debug=no", "call:runXconfig", "unset:orvi_debug",
+                               "call:addPath")
+        self.assertEqual((r.status, r.err, r.out), (0, b"", b"UninstInitialize=0\nrunXconfig=0\n"
+                                                    b"addPath=0\n" + libraries(b)))
+        shell = b + b"\\revedor.exe"
+        self.assertEqual([rec["argv"] for rec in records],
+                         [[shell, b + b"\\delpath.tcl", b"-debug"],
+                          [shell, b + b"\\xconfig.tcl", b"-debug"], [shell, b + b"\\addpath.tcl"]])
         # The debug box comes before each debug run, and only then.
         self.assertEqual([box.text for box in r.boxes],
                          [b"The command line is:\n " + rec["cmdline"] for rec in records[:2]])
 
-    def test_shell_exit_status(self):
-        library = make_library(self.scratch("lib"))
-        set_orvilib(orvitest.wine_path(library))
-        r, records = self.host(*CLEAN, "call:runXconfig", status=1)
-        self.assertEqual((r.out, r.boxes, len(records)), (b"runXconfig=0\n", [], 1))
-
-        r, records = self.host(*CLEAN, "call:runXconfig", *AFTER, status=-5)
-        self.assertEqual(len(records), 1)
+        # The shell's exit status 1 is success, a negative one failure.
+        r, records = self.host("call:runXconfig", status=1)
+        self.assertEqual((r.out[:13], r.boxes, len(records)), (b"runXconfig=0\n", [], 1))
+        r, records = self.host("call:runXconfig", status=-5)
         # The variables were set before the start, so they stay.
-        winlib = orvitest.wine_path(library).encode()
-        self.assertEqual(r.out, b"runXconfig=-1\nTCL_LIBRARY=" + winlib + b"\nTK_LIBRARY=" +
-                         winlib + b"\n")
+        self.assertEqual((r.out, len(records)), (b"runXconfig=-1\n" + libraries(b), 1))
         [box] = r.boxes
-        self.assertEqual((box.caption, box.style), (b"Error Report", ERROR_STYLE))
+        self.assertEqual((box.caption, box.style), (b"Error Report", 0x10))
         self.assertTrue(box.text.startswith(b"Can't run tcl76\n"), box.text)
 
     def test_missing_or_unusable_shell_or_script(self):
         nothing = self.scratch("empty")
         os.makedirs(nothing)
         quoted = make_library(self.scratch('say "lib"'))
-        long_ = make_library(os.path.join(self.scratch("long"), *(["d" * 120] * 4)))
         dir_script = make_library(self.scratch("lib"), scripts=())
         os.makedirs(os.path.join(dir_script, "xconfig.tcl"))
-        dir_shell = make_library(self.scratch("lib"), shell=False)
-        os.makedirs(os.path.join(dir_shell, "revedor.exe"))
         no_shell = make_library(self.scratch("lib"), shell=False)
         no_script = make_library(self.scratch("lib"), scripts=("xconfig.tcl",))
         # An empty directory must not find a shell at the current drive's root.
         make_library(os.path.join(self.root, "d"))
         set_orvilib("")
-        self.assertErrorBox(self.host(*CLEAN, "call:runXconfig", *AFTER,
-                                      cwd=os.path.join(self.root, "d")),
+        self.assertErrorBox(self.host("call:runXconfig", cwd=os.path.join(self.root, "d")),
                             "runXconfig", b"Can't find \\revedor.exe")
         shell, script = b"Can't find \\revedor.exe", b"Can't find tcl file"
         for directory, export, message in [
                 (no_shell, "runXconfig", shell),
                 (nothing, "addPath", shell),  # both missing: only the shell is named
                 (no_script, "UninstInitialize", script), (quoted, "runXconfig", shell),
-                (long_, "runXconfig", shell), ("C:\\" + "x\\" * 20000, "runXconfig", shell),
-                (dir_shell, "runXconfig", shell), (dir_script, "runXconfig", script)]:
+                ("C:\\" + "x\\" * 20000, "runXconfig", shell), (dir_script, "runXconfig", script)]:
             with self.subTest(directory=directory[-40:]):
                 set_orvilib(directory if directory.startswith("C:") else
                             orvitest.wine_path(directory))
-                self.assertErrorBox(self.host(*CLEAN, "call:" + export, *AFTER), export,
-                                    message)
+                self.assertErrorBox(self.host("call:" + export), export, message)
 
     def test_uninst_uninitialize_touches_nothing(self):
         set_orvilib(None)
-        r, records = self.host(*CLEAN, "call:UninstUnInitialize", *AFTER)
+        r, records = self.host("call:UninstUnInitialize")
         self.assertEqual((r.status, r.out, r.err, r.boxes, records),
-                         (0, b"UninstUnInitialize=0\n" + UNCHANGED, b"", [], []))
+                         (0, b"UninstUnInitialize=0\n" + libraries(b"before"), b"", [], []))
         # The other exports do read the registry: without the key the host ends.
-        r, _ = self.host(*CLEAN, "call:addPath")
+        r, _ = self.host("call:addPath")
         self.assertEqual((r.status, r.out), (1, b""))
         self.assertIn(b"bad keylist", r.err)
 
