@@ -77,7 +77,6 @@ TEST(GlimrtfFilter, StateTable) {
         // Before any style string, an overstruck character is bold italic.
         {mark("x") + "y", BI + "x" + P + "y" + end},
         {"\t\t" + mark("xy") + "z", "\\tab \\tab " + BI + "xy" + P + "z" + end},
-        {mark("x") + "\t" + mark("y"), BI + "x\\tab y" + end},
     });
 }
 
