@@ -26,12 +26,12 @@ CONFIG_VALUES = (
 
 
 def orvilib(*args):
-    return orvitest.run([orvitest.program("orvilib")] + list(args), boxes=True)
+    return orvitest.run([orvitest.program("orvilib"), *args], boxes=True)
 
 
 def probe(*args):
-    return orvitest.run([os.path.join(orvitest.BUILD, "tests", "usefull_probe.exe")] +
-                        list(args), boxes=True)
+    return orvitest.run([os.path.join(orvitest.BUILD, "tests", "usefull_probe.exe"), *args],
+                        boxes=True)
 
 
 @unittest.skipUnless(orvitest.WINDOWS, "orvilib is a Windows program")
@@ -49,11 +49,10 @@ class OrvilibTest(orvitest.ConfigKeyTest):
         super().tearDownClass()
 
     def assertBox(self, result, text, system_text=False):
-        """One Error Report box with the error icon and no owner, nothing printed;
-        with system_text, the system's text for the error follows the message."""
+        """One Error Report box, nothing printed; with system_text, the
+        system's text for the error follows the message."""
         self.assertEqual((result.status, result.out, result.err), (1, b"", b""))
-        self.assertEqual(len(result.boxes), 1, result.boxes)
-        box = result.boxes[0]
+        [box] = result.boxes
         self.assertEqual((box.owner, box.caption, box.style), (0, b"Error Report", 0x10))
         if system_text:
             self.assertTrue(box.text.startswith(text + b"\n") and box.text.endswith(b"\r\n")
@@ -65,22 +64,16 @@ class OrvilibTest(orvitest.ConfigKeyTest):
         orvitest.set_config(CONFIG_VALUES)
         key = OTHER_KEY_SLASHED
         for args, out in [
-                ([], b"C:/Orvi/lib/tcl"), (["-b"], b"C:\\Orvi\\lib\\tcl"),
-                (["-bk"], b"C:\\Orvi\\lib\\tcl"),  # the k is ignored
-                (["-bogus", "-b"], b"C:\\Orvi\\lib\\tcl"), (["ORVILIB"], b"C:/Orvi/lib/tcl"),
-                (["-b", "FORWARD"], b"C:\\fwd\\path\\"), (["FORWARD"], b"C:/fwd/path/"),
-                (["-b", "PLAIN"], b"plain text"), (["EMPTY"], b""),
+                ([], b"C:/Orvi/lib/tcl"), (["-bk"], b"C:\\Orvi\\lib\\tcl"),  # the k is ignored
+                (["-bogus", "-b"], b"C:\\Orvi\\lib\\tcl"), (["EMPTY"], b""),
                 # Any value type prints as text up to its first zero byte.
-                (["SHORTDWORD"], b"A/"), (["-b", "SHORTDWORD"], b"A\\"), (["RAW"], b"/A/"),
-                (["-b", "EXPAND"], b"%TEMP%\\o"), (["ACCENTS"], b"caf\xe9 \xfc/x"),
-                ([LONGEST_NAME], LONG_DATA.replace("\\", "/").encode()),
-                (["-b", LONGEST_NAME], LONG_DATA.encode()),
+                (["SHORTDWORD"], b"A/"), (["RAW"], b"/A/"), (["-b", "EXPAND"], b"%TEMP%\\o"),
+                (["ACCENTS"], b"caf\xe9 \xfc/x"), (["-b", LONGEST_NAME], LONG_DATA.encode()),
                 # Another key, given with either slash; a later -k replaces an earlier one.
-                (["-k" + key], b"D:/other/lib"), (["-k", key], b"D:/other/lib"),
+                (["-k" + key, "NAME"], b"x/y/z"),
                 (["-k", key.replace("/", "\\"), "-b"], b"D:\\other\\lib"),
-                (["-b", "-k", key, "NAME"], b"x\\y\\z"), (["-k", key, "NAME"], b"x/y/z"),
                 (["-kSOFTWARE/Missing", "-k", key], b"D:/other/lib"),
-                (["-kSOFTWARE/Kestrova/Vemto/1.3", "FORWARD"], b"C:/fwd/path/")]:
+                (["-kSOFTWARE/Kestrova/Vemto/1.3", "-b", "FORWARD"], b"C:\\fwd\\path\\")]:
             with self.subTest(args=args[:3]):
                 r = orvilib(*args)
                 self.assertEqual((r.status, r.out, r.err, r.boxes), (0, out + b"\r\n", b"", []))
@@ -88,9 +81,8 @@ class OrvilibTest(orvitest.ConfigKeyTest):
     def test_malformed_command_lines_print_the_usage_and_touch_nothing(self):
         # The key is missing: a registry access would show a box instead.
         orvitest.set_config(None)
-        for args in (["-x"], ["-"], ["--"], ["-b", "-"], ["-k"], ["-b", "-k"],
-                     ["-kSOFTWARE", "-k"], ["ORVILIB", "PLAIN"], ["ORVILIB", "-b"],
-                     ["ORVILIB", ""], ["", ""], ["-K", "SOFTWARE"], ["-B"]):
+        for args in (["-x"], ["-"], ["--"], ["-b", "-k"], ["-kSOFTWARE", "-k"],
+                     ["ORVILIB", "-b"], ["", ""], ["-K", "SOFTWARE"]):
             with self.subTest(args=args):
                 r = orvilib(*args)
                 self.assertEqual((r.status, r.out, r.err, r.boxes), (1, b"", USAGE, []))
@@ -106,7 +98,6 @@ class OrvilibTest(orvitest.ConfigKeyTest):
         orvitest.set_config("")  # the key exists with no values
         self.assertBox(orvilib(), b"No value from orvilib")
         orvitest.set_config(None)
-        self.assertBox(orvilib(), b"Can't get Orvi keylist", system_text=True)
         self.assertBox(orvilib("-b", "PLAIN"), b"Can't get Orvi keylist", system_text=True)
 
     def test_library_directory_ends_the_process_when_the_key_is_broken(self):
@@ -114,7 +105,6 @@ class OrvilibTest(orvitest.ConfigKeyTest):
         r = probe("libdir", "libdir")
         self.assertEqual((r.status, r.out, r.err), (0, b"libdir C:\\Orvi\\lib\\tcl\r\n" * 2, b""))
         for values, err in [('"orvilib"="lower"\n"PLAIN"="x"\n', b"no value for ORVILIB"),
-                            ("", b"no value for ORVILIB"),
                             (None, b"bad keylist: SOFTWARE\\Kestrova\\Vemto\\1.3")]:
             orvitest.set_config(values)
             r = probe("libdir", "box:not reached")
@@ -124,16 +114,15 @@ class OrvilibTest(orvitest.ConfigKeyTest):
         r = probe("report:2:Can't do it", "report:0x2000ABCD:no text", "report:193:inserts",
                   "box:Plain \xe9 box", "box:")
         self.assertEqual((r.status, r.out), (0, b"box -1\r\nbox -1\r\n"))  # no button pressed
-        for box in r.boxes:
-            self.assertEqual((box.owner, box.caption, box.style), (0, b"Error Report", 0x10))
+        self.assertEqual({(b.owner, b.caption, b.style) for b in r.boxes},
+                         {(0, b"Error Report", 0x10)})
+        # No box at all for the code without a system text; a system text with
+        # an insert is shown with the insert unfilled.
         texts = [b.text for b in r.boxes]
-        # No box at all for the code without a system text.
-        self.assertEqual(len(texts), 4, texts)
+        self.assertEqual(texts[2:], [b"Plain \xe9 box", b""], texts)
         self.assertTrue(texts[0].startswith(b"Can't do it\n") and texts[0].endswith(b"\r\n")
-                        and len(texts[0]) > len(b"Can't do it\n\r\n"), texts[0])
-        # A system text with an insert is shown with the insert unfilled.
-        self.assertTrue(texts[1].startswith(b"inserts\n") and b"%1" in texts[1], texts[1])
-        self.assertEqual(texts[2:], [b"Plain \xe9 box", b""])
+                        and len(texts[0]) > 15, texts)
+        self.assertTrue(texts[1].startswith(b"inserts\n") and b"%1" in texts[1], texts)
 
 
 if __name__ == "__main__":
