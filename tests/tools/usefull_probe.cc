@@ -1,23 +1,21 @@
 // usefull_probe: calls the library's Windows services in one process, in the
-// order of its arguments, and prints each result on its own line, so that a
+// order of its arguments, printing each result on its own line, so that a
 // test can watch the process-wide state across calls.
-//
-//   usefull_probe op...
-//     path       libraryPath(null)         path:NAME  libraryPath(NAME)
-//     exit       libraryPathOrExit(null)   exit:NAME  libraryPathOrExit(NAME)
-//     env:NAME   configGetenv(NAME), printed as NAME=[value]
-//     load       loadConfigEnvironment()
-//     table      the state of ConfigEnvironment: unbuilt, failed, or its entries
-//     setlib:DIR sets the key's ORVILIB to DIR    delkey  deletes the key
-//     libdir     libraryDirectory()        box:TEXT   errorBox(TEXT)
-//     report:CODE:TEXT  reportSystemError(TEXT, CODE), CODE as strtoul base 0
-// setlib and delkey change the registry behind the process's back, to show
-// what it has kept from earlier calls.
+//   path[:NAME]  exit[:NAME]  libraryPath, libraryPathOrExit
+//   env:NAME     configGetenv, printed as NAME=[value]
+//   load, table  loadConfigEnvironment; ConfigEnvironment (unbuilt, failed, entries)
+//   setlib:DIR, delkey  set the key's ORVILIB, delete the key: changes behind
+//                the process's back, to show what it kept from earlier calls
+//   libdir  box:TEXT  report:CODE:TEXT  libraryDirectory, errorBox, reportSystemError
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
+#include <string>
+
 #include "orviconf.h"
+
+static const char configKey[] = "SOFTWARE\\Kestrova\\Vemto\\1.3";
 
 static void printTable(void) {
     if (ConfigEnvironment == reinterpret_cast<char **>(intptr_t(-1))) {
@@ -32,56 +30,44 @@ static void printTable(void) {
     }
 }
 
-static const char configKey[] = "SOFTWARE\\Kestrova\\Vemto\\1.3";
-
 static void setLibraryValue(const char *directory) {
     HKEY key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, configKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS ||
-        RegSetValueExA(key, "ORVILIB", 0, REG_SZ, reinterpret_cast<const BYTE *>(directory),
-                       DWORD(strlen(directory) + 1)) != ERROR_SUCCESS) {
-        fprintf(stderr, "usefull_probe: cannot set ORVILIB\n");
-        exit(2);
-    }
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, configKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                    nullptr);
+    RegSetValueExA(key, "ORVILIB", 0, REG_SZ, reinterpret_cast<const BYTE *>(directory),
+                   DWORD(strlen(directory) + 1));
     RegCloseKey(key);
-}
-
-// The argument after "op:", or null for a bare "op".
-static const char *argumentOf(const char *op, const char *name) {
-    size_t length = strlen(name);
-    if (strncmp(op, name, length) != 0) return nullptr;
-    if (op[length] == ':') return op + length + 1;
-    return op[length] == '\0' ? op + length : nullptr;
 }
 
 int main(int argc, char **argv) {
     for (int i = 1; i < argc; i++) {
-        const char *op = argv[i];
-        const char *arg;
-        char *end;
-        if ((arg = argumentOf(op, "path"))) {
-            printf("%s\n", libraryPath(*arg ? arg : nullptr));
-        } else if ((arg = argumentOf(op, "exit"))) {
-            printf("%s\n", libraryPathOrExit(*arg ? arg : nullptr));
-        } else if ((arg = argumentOf(op, "env"))) {
+        std::string op = argv[i];
+        size_t colon = op.find(':');
+        const char *arg = colon == std::string::npos ? nullptr : argv[i] + colon + 1;
+        op = op.substr(0, colon);
+        if (op == "path") {
+            printf("%s\n", libraryPath(arg));
+        } else if (op == "exit") {
+            printf("%s\n", libraryPathOrExit(arg));
+        } else if (op == "env") {
             printf("%s=[%s]\n", arg, configGetenv(arg));
-        } else if ((arg = argumentOf(op, "setlib"))) {
+        } else if (op == "setlib") {
             setLibraryValue(arg);
-        } else if ((arg = argumentOf(op, "box"))) {
+        } else if (op == "box") {
             printf("box %d\n", errorBox(arg));
-        } else if ((arg = argumentOf(op, "report"))) {
-            DWORD code = DWORD(strtoul(arg, &end, 0));
-            reportSystemError(*end == ':' ? end + 1 : end, code);
-        } else if (strcmp(op, "libdir") == 0) {
+        } else if (op == "report") {
+            char *text;
+            DWORD code = DWORD(strtoul(arg, &text, 0));
+            reportSystemError(text + 1, code);
+        } else if (op == "libdir") {
             printf("libdir %s\n", libraryDirectory());
-        } else if (strcmp(op, "delkey") == 0) {
+        } else if (op == "delkey") {
             RegDeleteKeyA(HKEY_LOCAL_MACHINE, configKey);
-        } else if (strcmp(op, "load") == 0) {
+        } else if (op == "load") {
             loadConfigEnvironment();
-        } else if (strcmp(op, "table") == 0) {
+        } else if (op == "table") {
             printTable();
         } else {
-            fprintf(stderr, "usefull_probe: unknown op %s\n", op);
             return 2;
         }
         fflush(stdout);
