@@ -130,7 +130,8 @@ class OrviinstTest(orvitest.ConfigKeyTest):
             set_orvilib(value)
             orvilib = value.replace("/", "\\").encode()
             r, records = self.host(*steps, "call:" + export.decode())
-            self.assertEqual((r.status, r.err, r.out), (0, b"", export + b"=0\n" + libraries(orvilib)))
+            self.assertEqual((r.status, r.err, r.out),
+                             (0, b"", export + b"=0\n" + libraries(orvilib)))
             self.assertEqual([(b.owner, b.caption, b.style, b.text) for b in r.boxes], boxes)
             self.assertEqual(records, [{"cmdline": cmdline, "argc": str(len(argv)).encode(),
                                         "argv": argv, "TCL_LIBRARY": orvilib,

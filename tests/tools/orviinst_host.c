@@ -4,7 +4,7 @@
  *   call:EXPORT      calls the export (no arguments) and prints "EXPORT=RESULT"
  *   set:NAME=VALUE   sets an environment variable (VALUE may be empty)
  *   unset:NAME       removes it
- *   env:NAME         prints "NAME=VALUE", or "NAME unset"
+ *   env:NAME         prints "NAME=VALUE"
  * Output is binary (line feeds only). Exit status 0, or 2 on a usage error or
  * when the library or an export cannot be found. */
 #include <windows.h>
@@ -36,12 +36,8 @@ static int step(HMODULE library, const char *arg) {
         SetEnvironmentVariableA(arg + 6, NULL);
     } else if (strncmp(arg, "env:", 4) == 0) {
         static char value[40000];
-        SetLastError(0);
         DWORD n = GetEnvironmentVariableA(arg + 4, value, sizeof value);
-        if (n == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND)
-            printf("%s unset\n", arg + 4);
-        else
-            printf("%s=%s\n", arg + 4, n < sizeof value ? value : "<too long>");
+        printf("%s=%s\n", arg + 4, n < sizeof value ? value : "<too long>");
     } else {
         fprintf(stderr, "unknown step %s\n", arg);
         return 2;
@@ -52,13 +48,9 @@ static int step(HMODULE library, const char *arg) {
 
 int main(int argc, char **argv) {
     _setmode(_fileno(stdout), _O_BINARY);
-    if (argc < 2) {
-        fprintf(stderr, "usage: orviinst_host DLL STEP...\n");
-        return 2;
-    }
-    HMODULE library = LoadLibraryA(argv[1]);
+    HMODULE library = argc > 1 ? LoadLibraryA(argv[1]) : NULL;
     if (library == NULL) {
-        fprintf(stderr, "cannot load %s: error %lu\n", argv[1], GetLastError());
+        fprintf(stderr, "cannot load the library: error %lu\n", GetLastError());
         return 2;
     }
     for (int i = 2; i < argc; i++)
