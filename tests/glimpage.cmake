@@ -5,7 +5,6 @@ orvi_unit_test(glimpage_test
     SOURCES unit/glimpage_script_test.cc
             unit/glimpage_output_test.cc
             unit/glimpage_textmode_test.cc
-            unit/glimpage_fake_platform.cc
     LIBS glimpage_core)
 if(WIN32)
     set(glimpage_system_layer ${PROJECT_SOURCE_DIR}/tools/wintools/glimpage_win32.cc)
