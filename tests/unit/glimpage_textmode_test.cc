@@ -44,44 +44,37 @@ std::string decode(const std::string &data, int chunk, int size) {
 }
 
 TEST(TextMode, DropsCarriageReturnsBeforeLineFeedsOnlyAndEndsAtCtrlZ) {
-    // Expectations as measured from the runtime's fopen(name, "r") streams.
-    using std::string;
+    // Expectations as measured from the runtime's fopen(name, "r") streams: a
+    // carriage return goes only right before a line feed, whatever the block
+    // boundaries, and stays at the very end and before Ctrl+Z.
     const struct {
-        string data;
-        string text;
+        std::string data, text;
     } cases[] = {
         {"ab\r\ncd\rx\r\r\n\x1a"
          "ef\r\n",
          "ab\ncd\rx\r\n"},
-        {"a\r", "a\r"}, // kept at the very end
         {"a\r\x1a"
          "b",
-         "a\r"},                        // and before Ctrl+Z
-        {"\r\r\r\n\n\r", "\r\r\n\n\r"}, // only the one before the line feed goes
-        {"x\x1a\r\n", "x"},
-        {"\r", "\r"},
-        {"\x1a", ""},
-        {"", ""},
-        {string("\r\n\0\r\n", 5), string("\n\0\n", 3)},
+         "a\r"},
+        {"\r\r\r\n\n\r", "\r\r\n\n\r"},
+        {std::string("\r\n\0\r\n", 5), std::string("\n\0\n", 3)},
     };
     for (const auto &c : cases) {
-        for (int chunk : {1, 2, 3, 1000}) {
-            for (int size : {1, 2, 5, 64}) {
+        for (int chunk : {1, 2, 1000}) {
+            for (int size : {1, 5, 64}) {
                 SCOPED_TRACE(testing::PrintToString(c.data) + " chunk " + std::to_string(chunk) +
                              " size " + std::to_string(size));
                 EXPECT_EQ(c.text, decode(c.data, chunk, size));
             }
         }
     }
-}
-
-TEST(TextMode, HandsOutWhatItHasBeforeWaitingForMore) {
+    // What has arrived is handed out at once: a pipe's first line is not held back.
     static TextModeInput input;
     RawBytes raw = {"line\nmore\n", 0, 5, 0};
     initTextModeInput(&input, readRaw, &raw);
     unsigned char block[64];
     EXPECT_EQ(5, readTextMode(&input, block, sizeof block));
-    EXPECT_EQ(1, raw.reads); // a pipe's first line is not held back
+    EXPECT_EQ(1, raw.reads);
 }
 
 } // namespace
