@@ -17,7 +17,8 @@ GLIMPAGE = orvitest.program("glimpage")
 
 PLAIN, BOLD, BOLD_ITALIC = (False, False), (True, False), (True, True)
 
-TRICKY = (b"_\bH_\bi there {braces} and \\backslash\\ and \\par is no control word\n"
+# It starts with tabs and marks before any style string.
+TRICKY = (b"\t\t_\bH_\bi there {braces} and \\backslash\\ and \\par is no control word\n"
           b"\tplain\t_\bm_\ba_\br_\bk\t_\be_\bd\tafter a tab\n"
           b"_\b{_\b}_\b\\ escapes, __\bx one plain underscore then a marked x, a_b\n"
           b"\fbold line _\bwith _\bmarks back to bold\n"
@@ -27,8 +28,6 @@ TRICKY = (b"_\bH_\bi there {braces} and \\backslash\\ and \\par is no control wo
           b"caf\xe9 na\xefve \x80 \x93quoted\x94 \x96 \xfc\xdf\n"
           b"_\b\xe9_\b\xe8 marked accents, \xa9 and _\b\x80 marked euro\n"
           b"last line without a line feed")
-# Marks before any style string.
-TAB_START = b"\t\t_\bx_\by plain after a marked start\n"
 
 
 def expected_paragraphs(data):
@@ -56,18 +55,15 @@ class StyledText(html.parser.HTMLParser):
         super().__init__()
         self.depth, self.paragraphs, self.current = [0, 0], [], None
 
-    def handle_starttag(self, tag, attrs):
+    def handle_starttag(self, tag, attrs, step=1):
         if tag in self.SLOT:
-            self.depth[self.SLOT[tag]] += 1
+            self.depth[self.SLOT[tag]] += step
         elif tag == "p":
-            self.current = []
-            self.paragraphs.append(self.current)
+            self.current = [] if step > 0 else None
+            self.paragraphs += [self.current] if step > 0 else []
 
     def handle_endtag(self, tag):
-        if tag in self.SLOT:
-            self.depth[self.SLOT[tag]] -= 1
-        elif tag == "p":
-            self.current = None
+        self.handle_starttag(tag, None, -1)
 
     def handle_data(self, data):
         if self.current is not None:
@@ -84,46 +80,36 @@ def seen(paragraph):
 
 
 class LibreOffice(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.work = tempfile.mkdtemp(prefix="glimrtf-reader-")
-        cls.addClassCleanup(shutil.rmtree, cls.work, ignore_errors=True)
+    def test_bundled_example_and_escapes_tabs_form_feeds_bytes_above_127(self):
         examples = os.path.join(orvitest.SOURCE, "examples")
         with open(os.path.join(examples, "hello.hls"), "rb") as script:
             paged = orvitest.run([GLIMPAGE], stdin=script, cwd=examples)
-        assert paged.status == 0, paged
+        self.assertEqual(paged.status, 0, paged)
         hello = paged.out.replace(b"\r\n", b"\n") if orvitest.WINDOWS else paged.out
-        cls.inputs = {"hello": hello, "tricky": TRICKY, "tabstart": TAB_START}
-        for name, data in cls.inputs.items():
+        inputs = {"hello": hello, "tricky": TRICKY}
+        work = tempfile.mkdtemp(prefix="glimrtf-reader-")
+        self.addCleanup(shutil.rmtree, work, ignore_errors=True)
+        for name, data in inputs.items():
             converted = orvitest.run([GLIMRTF], stdin=data)
-            assert converted.status == 0, converted
-            with open(os.path.join(cls.work, name + ".rtf"), "wb") as f:
+            self.assertEqual(converted.status, 0, converted)
+            with open(os.path.join(work, name + ".rtf"), "wb") as f:
                 f.write(converted.out)
         # LibreOffice starts slowly: one run converts every document.
-        with open(os.path.join(cls.work, "soffice.log"), "wb") as log:
+        with open(os.path.join(work, "soffice.log"), "wb") as log:
             subprocess.run(["soffice", "--headless",
-                            "-env:UserInstallation=file://" + os.path.join(cls.work, "profile"),
-                            "--convert-to", "html", "--outdir", os.path.join(cls.work, "html")]
-                           + [os.path.join(cls.work, n + ".rtf") for n in cls.inputs],
+                            "-env:UserInstallation=file://" + os.path.join(work, "profile"),
+                            "--convert-to", "html", "--outdir", os.path.join(work, "html")]
+                           + [os.path.join(work, n + ".rtf") for n in inputs],
                            stdin=subprocess.DEVNULL, stdout=log, stderr=log, timeout=240,
                            check=True)
-
-    def assertReads(self, name):
-        parser = StyledText()
-        with open(os.path.join(self.work, "html", name + ".html"), encoding="utf-8") as f:
-            parser.feed(f.read())
-        self.assertEqual([seen(p) for p in parser.paragraphs],
-                         [seen(p) for p in expected_paragraphs(self.inputs[name])])
-        return parser.paragraphs
-
-    def test_bundled_example_through_both_programs(self):
-        paragraphs = self.assertReads("hello")
-        # assertReads checks each character's style; the example must have marks.
-        self.assertIn(BOLD_ITALIC, [s for p in paragraphs for _, s in p])
-
-    def test_escapes_tabs_form_feeds_and_bytes_above_127(self):
-        self.assertReads("tricky")
-        self.assertReads("tabstart")
+        for name, data in inputs.items():
+            parser = StyledText()
+            with open(os.path.join(work, "html", name + ".html"), encoding="utf-8") as f:
+                parser.feed(f.read())
+            self.assertEqual([seen(p) for p in parser.paragraphs],
+                             [seen(p) for p in expected_paragraphs(data)], name)
+            # Each character's style is checked; the example must have marks.
+            self.assertIn(BOLD_ITALIC, [s for p in parser.paragraphs for _, s in p], name)
 
 
 if __name__ == "__main__":
