@@ -21,18 +21,12 @@ void *allocOrReport(int size) {
     return malloc((size_t)size);
 }
 
-// The exact forms; the property test under Wine checks that the C runtime
-// reads each form back as the string quoted.
-TEST(QuoteArg, WrapsWhiteSpaceEscapesQuotesAndTheBackslashesBeforeThem) {
+// The exact forms of what the property test under Wine can't tell apart: an
+// argument left bare, and the decided forms.
+TEST(QuoteArg, WrapsOnlyWhiteSpaceAndKeepsClosingQuotesAndEmptyArguments) {
     const std::pair<const char *, const char *> cases[] = {
-        {"D:\\cov\\lib\\revedor.exe", "D:\\cov\\lib\\revedor.exe"},
-        {"say \"hi\"", "\"say \\\"hi\\\"\""},
-        {"a\\\\\"b", "a\\\\\\\\\\\"b"},
         {"dir\\\\\\", "dir\\\\\\"},             // trailing backslashes of a bare argument stay
         {"caf\xe9\xa0\x85", "caf\xe9\xa0\x85"}, // high bytes are not white space
-        {"a\tb", "\"a\tb\""},
-        // Decided: the empty string is "", and a run of backslashes that ends a
-        // wrapped argument is doubled so that it does not escape the quote.
         {"", "\"\""},
         {"C:\\Program Files\\", "\"C:\\Program Files\\\\\""},
     };
