@@ -6,7 +6,7 @@
 //   load, table  loadConfigEnvironment; ConfigEnvironment (unbuilt, failed, entries)
 //   setlib:DIR, delkey  set the key's ORVILIB, delete the key: changes behind
 //                the process's back, to show what it kept from earlier calls
-//   libdir  box:TEXT  report:CODE:TEXT  libraryDirectory, errorBox, reportSystemError
+//   box:TEXT  report:CODE:TEXT  errorBox, reportSystemError
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -59,8 +59,6 @@ int main(int argc, char **argv) {
             char *text;
             DWORD code = DWORD(strtoul(arg, &text, 0));
             reportSystemError(text + 1, code);
-        } else if (op == "libdir") {
-            printf("libdir %s\n", libraryDirectory());
         } else if (op == "delkey") {
             RegDeleteKeyA(HKEY_LOCAL_MACHINE, configKey);
         } else if (op == "load") {
