@@ -15,17 +15,15 @@ NL = b"\r\n" if orvitest.WINDOWS else b"\n"
 def random_script(rng, size):
     """Near-commands: real letters, huge and negative numbers, bars with long
     or binary arguments, stray blanks and line ends."""
-    number = lambda: rng.choice([b"", b"-", b"0", b"%d" % rng.randrange(1, 30),
-                                 b"-%d" % rng.randrange(1, 5),
+    number = lambda: rng.choice([b"", b"-", b"%d" % rng.randrange(-5, 30),
                                  b"%d" % rng.randrange(2 ** 31, 2 ** 80)])
-    argument = lambda: rng.choice([b"", b"", b"|r.bin", b"|missing", b"|" + b"x" * 1500,
+    argument = lambda: rng.choice([b"", b"|r.bin", b"|missing", b"|" + b"x" * 1500,
                                    b"|" + bytes(rng.randrange(256) for _ in range(20))])
-    parts = []
-    while sum(map(len, parts)) < size:
-        parts.append(bytes([rng.choice(b"+-fOoHhTtm\0\n |x")]) + rng.choice([b"", b" ", b"\t "]) +
-                     number() + b" " + number() + argument() +
-                     rng.choice([b"\n", b"\n", b"\r\n", b" \n", b""]))
-    return b"".join(parts)
+    script = b""
+    while len(script) < size:
+        script += (bytes([rng.choice(b"+-fOoHhTtm\0\n |x")]) + rng.choice([b"", b" ", b"\t "]) +
+                   number() + b" " + number() + argument() + rng.choice([b"\n", b"\r\n", b" \n", b""]))
+    return script
 
 
 class BadInput(PagerCase):
@@ -34,10 +32,9 @@ class BadInput(PagerCase):
         rng = random.Random(20240602)
         text = bytes(rng.randrange(256) for _ in range(20000))
         self.write("r.bin", text + b"\n\x0c\t\0\r\r\n" * 50)
-        for round_ in range(4):
-            script = random_script(rng, 6000)
-            if round_ == 0:
-                script = bytes(rng.randrange(256) for _ in range(6000))
+        scripts = [bytes(rng.randrange(256) for _ in range(6000))]
+        scripts += [random_script(rng, 6000) for _ in range(3)]
+        for round_, script in enumerate(scripts):
             with self.subTest(round=round_):
                 result = self.page(b"f|r.bin\n" + script)
                 self.assertEqual(result.status, 0)

@@ -17,14 +17,13 @@ MORE = ("-More-", "######")
 
 
 def lines(*rows):
-    """Expected text and masks from (text, mask) pairs, padded to the page."""
+    """Expected (text, masks) from (text, mask) pairs, padded to the page."""
     rows = list(rows) + [("", "")] * (ROWS - len(rows))
     return [t for t, _ in rows], [m for _, m in rows]
 
 
 def shows(expected):
-    text, masks = expected
-    return lambda screen: screen.text == text and screen.masks == masks
+    return lambda screen: (screen.text, screen.masks) == expected
 
 
 def paging_text():
@@ -69,7 +68,7 @@ class ConsolePaging(unittest.TestCase):
             time.sleep(1)
 
     def page(self, expected, what, timeout=10):
-        return self.console.wait_for(shows(expected), timeout, what)
+        self.console.wait_for(shows(expected), timeout, what)
 
     def assertShows(self, expected):
         screen = self.console.screen()
@@ -128,6 +127,7 @@ class ConsolePaging(unittest.TestCase):
         self.assertEqual(self.console.status(job), 0)
         self.assertShows(lines(("plain", ""), ("can't open nothere.txt", ""),
                                ("        short", "#########"), ("        end", "")))
+
 
 if __name__ == "__main__":
     unittest.main()

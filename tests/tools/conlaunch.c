@@ -33,10 +33,8 @@ static long runJob(int job, HANDLE consoleOutput, DWORD *error) {
     char path[MAX_PATH], program[MAX_PATH] = "";
     jobPath(path, job, "cmd");
     FILE *file = fopen(path, "r");
-    if (file != NULL) {
-        if (fgets(program, sizeof program, file) == NULL) program[0] = '\0';
-        fclose(file);
-    }
+    if (file != NULL && fgets(program, sizeof program, file) == NULL) program[0] = '\0';
+    if (file != NULL) fclose(file);
     program[strcspn(program, "\r\n")] = '\0';
 
     jobPath(path, job, "in");
@@ -51,16 +49,15 @@ static long runJob(int job, HANDLE consoleOutput, DWORD *error) {
     startup.hStdOutput = startup.hStdError = consoleOutput;
     PROCESS_INFORMATION child;
     BOOL started =
-        input != INVALID_HANDLE_VALUE &&
         CreateProcessA(program, NULL, NULL, NULL, TRUE, 0, NULL, jobDirectory, &startup, &child);
     *error = GetLastError();
-    if (input != INVALID_HANDLE_VALUE) CloseHandle(input);
+    CloseHandle(input);
     if (!started) return -1;
-    CloseHandle(child.hThread);
     WaitForSingleObject(child.hProcess, INFINITE);
     DWORD exitStatus = 255;
     GetExitCodeProcess(child.hProcess, &exitStatus);
     CloseHandle(child.hProcess);
+    CloseHandle(child.hThread);
     return (long)exitStatus;
 }
 
