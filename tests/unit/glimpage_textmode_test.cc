@@ -50,12 +50,8 @@ TEST(TextMode, DropsCarriageReturnsBeforeLineFeedsOnlyAndEndsAtCtrlZ) {
     const struct {
         std::string data, text;
     } cases[] = {
-        {"ab\r\ncd\rx\r\r\n\x1a"
-         "ef\r\n",
-         "ab\ncd\rx\r\n"},
-        {"a\r\x1a"
-         "b",
-         "a\r"},
+        {"ab\r\ncd\rx\r\r\n\032ef\r\n", "ab\ncd\rx\r\n"},
+        {"a\r\032b", "a\r"},
         {"\r\r\r\n\n\r", "\r\r\n\n\r"},
         {std::string("\r\n\0\r\n", 5), std::string("\n\0\n", 3)},
     };
