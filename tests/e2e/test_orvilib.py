@@ -78,7 +78,7 @@ class OrvilibTest(orvitest.ConfigKeyTest):
         for args in (["orvilib"], [""], ["-k", OTHER_KEY_SLASHED, "PLAIN"]):
             self.assertBox(orvilib(*args), b"No value from orvilib")
         # "-b" after -k is the key, not the option; a key name over the registry's limit.
-        for args in (["-k", "-b"], ["-kSOFTWARE/OrviTest/Missing"], ["-k", "SOFTWARE/" + "K" * 300]):
+        for args in (["-k", "-b"], ["-kSOFTWARE/Missing"], ["-k", "SOFTWARE/" + "K" * 300]):
             self.assertBox(orvilib(*args), b"Can't get Orvi keylist\n")
         orvitest.set_config("")  # the key exists with no values
         self.assertBox(orvilib(), b"No value from orvilib")

@@ -1,13 +1,9 @@
 /* revedor.exe stand-in for the tests of orviinst: appends what it was started
  * with to the file named by ORVI_STANDIN_LOG, then exits with the status in
  * ORVI_STANDIN_STATUS (default 0, may be negative). Record, binary, one item a
- * line:
- *   cmdline=<GetCommandLineA>
- *   argc=<n>
- *   argv=<argv[i]>            n lines, as the C runtime split the command line
- *   TCL_LIBRARY=<value> | TCL_LIBRARY unset
- *   TK_LIBRARY=<value>  | TK_LIBRARY unset
- *   end */
+ * line: cmdline=<GetCommandLineA>, argv=<argv[i]> for each argument as the C
+ * runtime split the command line, TCL_LIBRARY= and TK_LIBRARY=<value or
+ * "<unset>">, then "end". */
 #include <windows.h>
 
 #include <stdio.h>
@@ -15,27 +11,16 @@
 
 int _dowildcard = 0; /* argv exactly as the command line says */
 
-static void putVariable(FILE *log, const char *name) {
-    const char *value = getenv(name);
-    if (value == NULL)
-        fprintf(log, "%s unset\n", name);
-    else
-        fprintf(log, "%s=%s\n", name, value);
-}
-
 int main(int argc, char **argv) {
-    const char *logName = getenv("ORVI_STANDIN_LOG");
     const char *status = getenv("ORVI_STANDIN_STATUS");
-    if (logName != NULL) {
-        FILE *log = fopen(logName, "ab");
-        if (log == NULL) return 99;
-        fprintf(log, "cmdline=%s\nargc=%d\n", GetCommandLineA(), argc);
-        for (int i = 0; i < argc; i++)
-            fprintf(log, "argv=%s\n", argv[i]);
-        putVariable(log, "TCL_LIBRARY");
-        putVariable(log, "TK_LIBRARY");
-        fputs("end\n", log);
-        fclose(log);
-    }
+    FILE *log = fopen(getenv("ORVI_STANDIN_LOG"), "ab");
+    if (log == NULL) return 99;
+    fprintf(log, "cmdline=%s\n", GetCommandLineA());
+    for (int i = 0; i < argc; i++)
+        fprintf(log, "argv=%s\n", argv[i]);
+    const char *tcl = getenv("TCL_LIBRARY"), *tk = getenv("TK_LIBRARY");
+    fprintf(log, "TCL_LIBRARY=%s\nTK_LIBRARY=%s\nend\n", tcl ? tcl : "<unset>",
+            tk ? tk : "<unset>");
+    fclose(log);
     return status != NULL ? atoi(status) : 0;
 }
