@@ -39,17 +39,9 @@ def libraries(value):
 
 
 def parse_records(data):
-    """The shell's records: argv lines as a list, the other lines by name."""
-    records = []
-    for block in data.split(b"end\n")[:-1]:
-        record = {"argv": []}
-        for name, _, value in (line.partition(b"=") for line in block.splitlines()):
-            if name == b"argv":
-                record["argv"].append(value)
-            else:
-                record[name.decode()] = value
-        records.append(record)
-    return records
+    """The shell's records, each a list of its (name, value) lines."""
+    return [[tuple(line.split(b"=", 1)) for line in block.splitlines()]
+            for block in data.split(b"end\n")[:-1]]
 
 
 @unittest.skipUnless(orvitest.WINDOWS, "orviinst is a Windows library")
@@ -58,19 +50,12 @@ class OrviinstTest(orvitest.ConfigKeyTest):
     def setUpClass(cls):
         super().setUpClass()
         cls.tmp = tempfile.TemporaryDirectory(prefix="orviinst-")
-        cls.root = cls.tmp.name
-        cls.drive = os.path.join(os.environ["WINEPREFIX"], "dosdevices", "d:")
-        cls.mapped = not os.path.lexists(cls.drive)
-        if cls.mapped:
-            os.symlink(os.path.join(cls.root, "d"), cls.drive)
-        cls.counter = 0
-
-    @classmethod
-    def tearDownClass(cls):
-        if cls.mapped:
-            os.unlink(cls.drive)
-        super().tearDownClass()
-        cls.tmp.cleanup()
+        cls.addClassCleanup(cls.tmp.cleanup)
+        cls.root, cls.counter = cls.tmp.name, 0
+        drive = os.path.join(os.environ["WINEPREFIX"], "dosdevices", "d:")
+        if not os.path.lexists(drive):
+            os.symlink(os.path.join(cls.root, "d"), drive)
+            cls.addClassCleanup(os.unlink, drive)
 
     def scratch(self, name):
         """A fresh directory whose name holds spaces."""
@@ -121,8 +106,8 @@ class OrviinstTest(orvitest.ConfigKeyTest):
             self.assertEqual((r.status, r.err, r.out),
                              (0, b"", export + b"=0\n" + libraries(orvilib)))
             self.assertEqual([(b.owner, b.caption, b.style, b.text) for b in r.boxes], boxes)
-            self.assertEqual(records, [{"cmdline": cmdline, "argv": argv, "TCL_LIBRARY": orvilib,
-                                        "TK_LIBRARY": orvilib}])
+            self.assertEqual(records, [[(b"cmdline", cmdline)] + [(b"argv", a) for a in argv] +
+                                       [(b"TCL_LIBRARY", orvilib), (b"TK_LIBRARY", orvilib)]])
 
     def test_trailing_backslash_debug_switch_and_exit_status(self):
         library = make_library(self.scratch("orvi lib"))
@@ -136,12 +121,12 @@ class OrviinstTest(orvitest.ConfigKeyTest):
         self.assertEqual((r.status, r.err, r.out), (0, b"", b"UninstInitialize=0\nrunXconfig=0\n"
                                                     b"addPath=0\n" + libraries(b)))
         shell = b + b"\\revedor.exe"
-        self.assertEqual([rec["argv"] for rec in records],
+        self.assertEqual([[v for n, v in rec if n == b"argv"] for rec in records],
                          [[shell, b + b"\\delpath.tcl", b"-debug"],
                           [shell, b + b"\\xconfig.tcl", b"-debug"], [shell, b + b"\\addpath.tcl"]])
         # The debug box comes before each debug run, and only then.
         self.assertEqual([box.text for box in r.boxes],
-                         [b"The command line is:\n " + rec["cmdline"] for rec in records[:2]])
+                         [b"The command line is:\n " + rec[0][1] for rec in records[:2]])
 
         # A negative status is failure; the variables were set before the start.
         r, records = self.host("call:runXconfig", status=-5)

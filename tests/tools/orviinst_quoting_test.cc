@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
-#include <string.h>
 
 #include <random>
 #include <string>
@@ -29,25 +28,24 @@ static std::string quotedForm(const std::string &text) {
 // processes as the 32K limit of a command line allows; returns what the
 // children read, in order.
 static std::vector<std::string> echoed(const std::vector<std::string> &inputs) {
-    char program[MAX_PATH], outName[MAX_PATH];
-    std::string self(program, GetModuleFileNameA(nullptr, program, sizeof program));
-    strcpy(program, (self.substr(0, self.find_last_of('\\') + 1) + "orviinst_argecho.exe").c_str());
-    GetTempFileNameA(".", "qa", 0, outName);
+    char self[MAX_PATH];
+    std::string program(self, GetModuleFileNameA(nullptr, self, sizeof self));
+    program = program.substr(0, program.find_last_of('\\') + 1) + "orviinst_argecho.exe";
     std::vector<std::string> result;
     for (size_t next = 0; next < inputs.size();) {
-        std::string line = "orviinst_argecho.exe " + quotedForm(outName);
+        std::string line = "orviinst_argecho.exe quoting.out";
         while (next < inputs.size() && line.size() + 1 + quotedForm(inputs[next]).size() < 30000)
             line += " " + quotedForm(inputs[next++]);
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION child;
-        if (!CreateProcessA(program, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+        if (!CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                             &startup, &child))
             break;
         WaitForSingleObject(child.hProcess, INFINITE);
         CloseHandle(child.hThread);
         CloseHandle(child.hProcess);
-        FILE *f = fopen(outName, "rb");
+        FILE *f = fopen("quoting.out", "rb");
         std::string arg;
         for (int c; (c = getc(f)) != EOF;)
             if (c)
@@ -56,7 +54,6 @@ static std::vector<std::string> echoed(const std::vector<std::string> &inputs) {
                 result.push_back(arg), arg.clear();
         fclose(f);
     }
-    DeleteFileA(outName);
     return result;
 }
 
