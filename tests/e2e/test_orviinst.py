@@ -51,7 +51,7 @@ class OrviinstTest(orvitest.ConfigKeyTest):
         super().setUpClass()
         cls.tmp = tempfile.TemporaryDirectory(prefix="orviinst-")
         cls.addClassCleanup(cls.tmp.cleanup)
-        cls.root, cls.counter = cls.tmp.name, 0
+        cls.root = cls.tmp.name
         drive = os.path.join(os.environ["WINEPREFIX"], "dosdevices", "d:")
         if not os.path.lexists(drive):
             os.symlink(os.path.join(cls.root, "d"), drive)
@@ -59,12 +59,10 @@ class OrviinstTest(orvitest.ConfigKeyTest):
 
     def scratch(self, name):
         """A fresh directory whose name holds spaces."""
-        OrviinstTest.counter += 1
-        return os.path.join(self.root, "case %d" % self.counter, name)
+        return os.path.join(tempfile.mkdtemp(prefix="case ", dir=self.root), name)
 
     def host(self, *steps, status=0, cwd=None):
-        OrviinstTest.counter += 1
-        log = os.path.join(self.root, "shell-%d.log" % self.counter)
+        log = self.scratch("shell.log")
         env = {"ORVI_STANDIN_LOG": orvitest.wine_path(log), "ORVI_STANDIN_STATUS": str(status)}
         result = orvitest.run([os.path.join(TESTS, "orviinst_host.exe"), orvitest.wine_path(DLL),
                                *CLEAN, *steps, *AFTER], env=env, cwd=cwd, boxes=True)

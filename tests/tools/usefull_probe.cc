@@ -1,12 +1,7 @@
 // usefull_probe: calls the library's Windows services in one process, in the
-// order of its arguments, printing each result on its own line, so that a
-// test can watch the process-wide state across calls.
-//   path[:NAME]  exit[:NAME]  libraryPath, libraryPathOrExit
-//   env:NAME     configGetenv, printed as NAME=[value]
-//   load, table  loadConfigEnvironment; ConfigEnvironment (unbuilt, failed, entries)
-//   setlib:DIR, delkey  set the key's ORVILIB, delete the key: changes behind
-//                the process's back, to show what it kept from earlier calls
-//   box:TEXT  report:CODE:TEXT  errorBox, reportSystemError
+// order of its arguments (path[:NAME], exit[:NAME], env:NAME, load, table,
+// box:TEXT, report:CODE:TEXT), one result a line, so that a test can watch the
+// process-wide state; setlib:DIR and delkey change the key behind its back.
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>

@@ -122,7 +122,7 @@ TEST(Strings, CopiesAppendsAndCaselessComparisons) {
     }
 }
 
-TEST(Readers, TerminatorsContinuationsPromptsAndLongLines) {
+TEST(Readers, TerminatorsContinuationsLongLinesAndPrompts) {
     EXPECT_EQ(reads("one\ntwo\n.\nx.\n..\n.\n", 2, paragraphOf(".")), "one\ntwo\n|x.\n..\n");
     // A newline terminator: two empty lines end it, one doesn't.
     EXPECT_EQ(reads("a\n\nb\n\n\nc\n", 2, paragraphOf("\n")), "a\n\nb\n|c\n");
@@ -136,7 +136,6 @@ TEST(Readers, TerminatorsContinuationsPromptsAndLongLines) {
     EXPECT_EQ(take(readJoinedLine(in)), big);
     EXPECT_EQ(take(readParagraph(in, ".", nullptr, nullptr)), big + "\n");
     fclose(in);
-
     // A prompt before every line read, the terminator's included.
     EXPECT_EQ(written([](FILE *prompts) {
                   FILE *in = fopen(scratch("a\nb\n.\n").c_str(), "r");
