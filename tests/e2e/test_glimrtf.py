@@ -21,9 +21,10 @@ BLOCK = 256 * 1024  # the Windows build's read block
 def check(test, data, document, *args):
     """document is built with bare line feeds; Windows writes them as CR LF."""
     result = orvitest.run([GLIMRTF] + list(args), stdin=data)
+    document = HEADER + document
     if orvitest.WINDOWS:
         document = document.replace(b"\n", b"\r\n")
-    test.assertEqual((result.status, result.out), (0, HEADER + document), data[:40])
+    test.assertEqual((result.status, result.out), (0, document), data[:40])
 
 
 class Document(unittest.TestCase):
