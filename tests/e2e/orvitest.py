@@ -11,10 +11,9 @@ import re
 import subprocess
 import tempfile
 import unittest
-from dataclasses import dataclass, field
+from dataclasses import dataclass
 
-PLATFORM = os.environ.get("ORVI_PLATFORM", "native")
-WINDOWS = PLATFORM == "win32"
+WINDOWS = os.environ.get("ORVI_PLATFORM", "native") == "win32"
 BIN = os.environ.get("ORVI_BIN", "")
 BUILD = os.environ.get("ORVI_BUILD", "")
 SOURCE = os.environ.get("ORVI_SOURCE", os.path.dirname(os.path.dirname(os.path.dirname(
@@ -25,6 +24,10 @@ _TRACE_LINE = re.compile(rb"^[0-9a-f]{4}:")
 _MESSAGE_BOX = re.compile(
     rb'^[0-9a-f]{4}:Call user32\.MessageBoxA\(([0-9a-f]{8}),[0-9a-f]{8} "((?:[^"\\]|\\.)*)"'
     rb',[0-9a-f]{8} "((?:[^"\\]|\\.)*)",([0-9a-f]{8})\)')
+# The relay trace writes \n \r \t, \xNN for other control and high bytes, and
+# a backslash before " and itself.
+_ESCAPE = re.compile(rb"\\(x[0-9a-f]{2}|.)")
+_CONTROL = {b"n": b"\n", b"r": b"\r", b"t": b"\t"}
 
 
 @dataclass
@@ -40,7 +43,7 @@ class Result:
     status: int
     out: bytes
     err: bytes
-    boxes: list = field(default_factory=list)
+    boxes: list
 
 
 def program(name):
@@ -48,48 +51,20 @@ def program(name):
     return os.path.join(BIN, name + (".exe" if WINDOWS else ""))
 
 
-def wine_env(extra=None):
+def wine_env(extra=()):
     env = dict(os.environ)
     env.pop("DISPLAY", None)
     env.setdefault("WINEDEBUG", "-all")
     env.setdefault("WINEDLLOVERRIDES", "mscoree,mshtml=")
-    if extra:
-        env.update(extra)
+    env.update(extra)
     return env
 
 
 def _unescape(text):
-    """Undoes the C-style escapes of Wine's relay trace strings."""
-    out = bytearray()
-    i = 0
-    simple = {ord("n"): 10, ord("r"): 13, ord("t"): 9, ord("\\"): 92, ord('"'): 34,
-              ord("'"): 39, ord("a"): 7, ord("b"): 8, ord("f"): 12, ord("v"): 11}
-    while i < len(text):
-        c = text[i]
-        if c != 0x5C or i + 1 == len(text):
-            out.append(c)
-            i += 1
-            continue
-        n = text[i + 1]
-        if n in simple:
-            out.append(simple[n])
-            i += 2
-        elif n == ord("x"):
-            j = i + 2
-            while j < len(text) and j < i + 4 and chr(text[j]) in "0123456789abcdefABCDEF":
-                j += 1
-            out.append(int(text[i + 2:j], 16))
-            i = j
-        elif ord("0") <= n <= ord("7"):
-            j = i + 1
-            while j < len(text) and j < i + 4 and ord("0") <= text[j] <= ord("7"):
-                j += 1
-            out.append(int(text[i + 1:j], 8) & 0xFF)
-            i = j
-        else:
-            out.append(n)
-            i += 2
-    return bytes(out)
+    def byte(m):
+        e = m.group(1)
+        return bytes([int(e[1:], 16)]) if len(e) == 3 else _CONTROL.get(e, e)
+    return _ESCAPE.sub(byte, text)
 
 
 def split_trace(err):
@@ -97,42 +72,32 @@ def split_trace(err):
     Returns (own stderr, list of MessageBox)."""
     own, boxes = [], []
     for line in err.splitlines(keepends=True):
-        if not _TRACE_LINE.match(line):
-            own.append(line)
-            continue
         m = _MESSAGE_BOX.match(line)
         if m:
             boxes.append(MessageBox(int(m.group(1), 16), _unescape(m.group(2)),
                                     _unescape(m.group(3)), int(m.group(4), 16)))
+        elif not _TRACE_LINE.match(line):
+            own.append(line)
     return b"".join(own), boxes
 
 
 def run(args, stdin=b"", env=None, cwd=None, boxes=False, timeout=120):
-    """Runs a program (args[0] a path from program() or any command) with
-    standard input from bytes, or from an open file when stdin is a file object.
-    Windows programs run under Wine; with boxes=True their MessageBoxA calls
-    are traced and returned. Output goes through files, not pipes: Wine's
-    helper processes can hold a pipe open long after the program ends."""
-    cmd = list(args)
-    if WINDOWS and cmd[0].lower().endswith((".exe", ".com")):
+    """Runs a program with standard input from bytes or an open file. Windows
+    programs run under Wine; with boxes=True their MessageBoxA calls are traced
+    and returned. Output goes through files, not pipes: Wine's helper
+    processes can hold a pipe open long after the program ends."""
+    cmd, run_env = list(args), dict(os.environ, **(env or {}))
+    if WINDOWS and cmd[0].lower().endswith(".exe"):
         cmd = ["wine"] + cmd
-        extra = dict(env or {})
-        if boxes:
-            extra["WINEDEBUG"] = "-all,+relay"
-        run_env = wine_env(extra)
-    else:
-        run_env = dict(os.environ)
-        run_env.update(env or {})
-    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-        if isinstance(stdin, (bytes, bytearray)):
-            with tempfile.TemporaryFile() as inp:
-                inp.write(stdin)
-                inp.seek(0)
-                status = subprocess.run(cmd, stdin=inp, stdout=out, stderr=err, env=run_env,
-                                        cwd=cwd, timeout=timeout).returncode
-        else:
-            status = subprocess.run(cmd, stdin=stdin, stdout=out, stderr=err, env=run_env,
-                                    cwd=cwd, timeout=timeout).returncode
+        run_env = wine_env(dict(env or {}, **({"WINEDEBUG": "-all,+relay"} if boxes else {})))
+    with tempfile.TemporaryFile() as inp, tempfile.TemporaryFile() as out, \
+            tempfile.TemporaryFile() as err:
+        if isinstance(stdin, bytes):
+            inp.write(stdin)
+            inp.seek(0)
+            stdin = inp
+        status = subprocess.run(cmd, stdin=stdin, stdout=out, stderr=err, env=run_env, cwd=cwd,
+                                timeout=timeout).returncode
         out.seek(0)
         err.seek(0)
         own_err, found = split_trace(err.read())
@@ -146,7 +111,7 @@ def wine_path(path):
 
 def reg(*args):
     """Runs 'wine reg' with the given arguments; returns its exit status."""
-    return subprocess.run(["wine", "reg"] + list(args), stdin=subprocess.DEVNULL,
+    return subprocess.run(["wine", "reg", *args], stdin=subprocess.DEVNULL,
                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                           env=wine_env(), timeout=120).returncode
 
@@ -157,10 +122,9 @@ def reg_text(data):
 
 
 def reg_import(text):
-    """Imports .reg file contents (the lines after the header; "[-KEY]" deletes
-    a key) with one 'wine reg import'; returns its exit status."""
-    body = "Windows Registry Editor Version 5.00\r\n\r\n" + text.replace("\r\n", "\n").replace(
-        "\n", "\r\n") + "\r\n"
+    """Imports .reg file lines ("[-KEY]" deletes a key) with one 'wine reg
+    import'; returns its exit status."""
+    body = "Windows Registry Editor Version 5.00\r\n\r\n" + text.replace("\n", "\r\n") + "\r\n"
     with tempfile.TemporaryDirectory() as tmp:
         path = os.path.join(tmp, "import.reg")
         with open(path, "wb") as f:
@@ -168,34 +132,13 @@ def reg_import(text):
         return reg("import", wine_path(path))
 
 
-class SavedKey:
-    """Keeps a registry key's state across a test that changes it: save() exports
-    it (or notes that it is missing), restore() puts it back as it was."""
-
-    def __init__(self, key):
-        self.key = key
-        self.tmp = tempfile.TemporaryDirectory()
-        self.path = os.path.join(self.tmp.name, "saved.reg")
-        self.existed = False
-
-    def save(self):
-        self.existed = reg("export", self.key, wine_path(self.path), "/y") == 0
-
-    def restore(self):
-        reg("delete", self.key, "/f")
-        if self.existed:
-            reg("import", wine_path(self.path))
-        self.tmp.cleanup()
-
-
 # The suite's configuration key, shared by the tests of the library's users.
 CONFIG_KEY = r"HKEY_LOCAL_MACHINE\SOFTWARE\Kestrova\Vemto\1.3"
 
 
 def set_config(values):
-    """Replaces the configuration key by one holding values, or removes it when
-    values is None. values is .reg text ('"NAME"=dword:...' lines) or a dict of
-    string values, written in its order."""
+    """Replaces the configuration key by one holding values (.reg lines or a
+    dict of string values, in order), or removes it when values is None."""
     text = "[-" + CONFIG_KEY + "]\n"
     if values is not None:
         if isinstance(values, dict):
@@ -211,9 +154,13 @@ class ConfigKeyTest(unittest.TestCase):
 
     @classmethod
     def setUpClass(cls):
-        cls.saved_config = SavedKey(CONFIG_KEY)
-        cls.saved_config.save()
+        cls.saved_dir = tempfile.TemporaryDirectory()
+        cls.saved = wine_path(os.path.join(cls.saved_dir.name, "saved.reg"))
+        cls.existed = reg("export", CONFIG_KEY, cls.saved, "/y") == 0
 
     @classmethod
     def tearDownClass(cls):
-        cls.saved_config.restore()
+        reg("delete", CONFIG_KEY, "/f")
+        if cls.existed:
+            reg("import", cls.saved)
+        cls.saved_dir.cleanup()
