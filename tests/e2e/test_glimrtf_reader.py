@@ -71,9 +71,8 @@ class StyledText(html.parser.HTMLParser):
 
 
 def seen(paragraph):
-    """The text as HTML renders it (runs of blanks are one, none at the ends,
-    a no-break space is a blank) and the style of every character that is not
-    blank; blanks take whatever style the reader gives them."""
+    """The text as HTML renders its blanks, and the style of every other
+    character (blanks take whatever style the reader gives them)."""
     text = "".join(c for c, _ in paragraph)
     text = re.sub("[ \n]+", " ", text).strip(" ").replace("\xa0", " ")
     return text, [(c, s) for c, s in paragraph if not c.isspace()]
