@@ -16,7 +16,7 @@ bench_start() {
 }
 
 bench_cleanup() {
-    wineserver -k 2>/dev/null || true
+    sh tests/wine_fixture.sh cleanup "$WINEPREFIX"
     rm -rf "$work"
 }
 
