@@ -31,11 +31,6 @@ unsigned codeUnitAt(const unsigned char *units, size_t offset) {
 const size_t blockUnits = 4096;
 static_assert(3 * blockUnits < 65536, "a block's counts must fit in 16 bits");
 
-// The length the size query found, handed to the conversion that follows it
-// (once): a large file is then read from memory one time fewer.
-const unsigned char *measuredText = nullptr;
-size_t measuredLength = 0;
-
 // Bytes of the text before its first zero code unit, which lies within the
 // first available bytes.
 size_t findWideTextEnd(const unsigned char *units, size_t available) {
@@ -54,17 +49,6 @@ size_t findWideTextEnd(const unsigned char *units, size_t available) {
         at = end;
     }
     return 2 * total;
-}
-
-size_t wideTextLength(const unsigned char *units, size_t available) {
-    size_t length = units == measuredText ? measuredLength : findWideTextEnd(units, available);
-    measuredText = nullptr;
-    return length;
-}
-
-void rememberLength(const unsigned char *units, size_t length) {
-    measuredText = units;
-    measuredLength = length;
 }
 
 bool isHighSurrogate(unsigned unit) {
@@ -123,9 +107,8 @@ UnitCounts countUnits(const unsigned char *units, size_t from, size_t to) {
 
 // The UTF-8 size of the text follows from its code units alone, which is
 // several times quicker than a converter pass that throws its output away; the
-// same pass finds the text's end (*length, in bytes). A surrogate pair makes 4
-// bytes, not 3 + 3.
-size_t utf8Length(const unsigned char *units, size_t available, size_t *length, int *error) {
+// same pass finds the text's end. A surrogate pair makes 4 bytes, not 3 + 3.
+size_t utf8Length(const unsigned char *units, size_t available, int *error) {
     size_t total = available / 2;
     size_t bytes = 0;
     size_t surrogates = 0;
@@ -144,9 +127,8 @@ size_t utf8Length(const unsigned char *units, size_t available, size_t *length, 
         surrogates += counts.surrogates;
         at = end;
     }
-    *length = 2 * total;
     if (surrogates != 0) {
-        *error = checkSurrogates(units, *length);
+        *error = checkSurrogates(units, 2 * total);
         if (*error != 0) return static_cast<size_t>(-1);
     }
     return bytes - surrogates;
@@ -233,21 +215,18 @@ FILE *openTextFile(const char *path) {
 }
 
 size_t narrowSize(const unsigned char *units, size_t available, unsigned long *error) {
-    size_t length = 0;
     int failure = 0;
     size_t produced = 0;
     if (narrowCharsetIsUtf8()) {
-        produced = utf8Length(units, available, &length, &failure);
+        produced = utf8Length(units, available, &failure);
     } else {
-        length = wideTextLength(units, available);
-        produced = runConverter(units, length, nullptr, 0, true);
+        produced = runConverter(units, findWideTextEnd(units, available), nullptr, 0, true);
         failure = errno;
     }
     if (produced == static_cast<size_t>(-1)) {
         *error = static_cast<unsigned long>(failure);
         return 0;
     }
-    rememberLength(units, length);
     return produced + 1;
 }
 
@@ -257,7 +236,7 @@ size_t convertToNarrow(const unsigned char *units, size_t available, char *out, 
         *error = E2BIG;
         return 0;
     }
-    size_t length = wideTextLength(units, available);
+    size_t length = findWideTextEnd(units, available);
     size_t produced = runConverter(units, length, out, outSize - 1, false);
     if (produced == static_cast<size_t>(-1)) {
         *error = static_cast<unsigned long>(errno);
