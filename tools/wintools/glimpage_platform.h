@@ -48,6 +48,8 @@ struct PagerPlatform {
 
     // Console services. Each returns true on success; after a failure
     // lastError gives the system's error code for it.
+    // Called first in every run, before any read or write: the layer's own
+    // start-up work is done there too.
     bool (*standardHandlesValid)();
     bool (*getScreenInfo)(ScreenInfo *info);
     bool (*writeBlankPage)(const unsigned char *bytes, int count);

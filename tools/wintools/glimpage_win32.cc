@@ -16,14 +16,13 @@
 namespace systemLayer {
 
 HANDLE outputHandle = INVALID_HANDLE_VALUE;
-HANDLE inputHandle = INVALID_HANDLE_VALUE;
 HANDLE consoleInput = INVALID_HANDLE_VALUE;
 
-// The descriptors are switched to binary mode and the text mode is applied
-// here, block by block, exactly as the runtime's text streams apply it.
+// The descriptors are in binary mode (set once, at start-up or on opening) and
+// the text mode is applied here, block by block, exactly as the runtime's text
+// streams apply it.
 void writeOutput(const unsigned char *bytes, int count) {
     static unsigned char expanded[2 * 32768];
-    _setmode(1, _O_BINARY);
     while (count > 0) {
         int piece = count < 32768 ? count : 32768;
         int length = expandLineFeeds(bytes, piece, expanded);
@@ -45,7 +44,6 @@ void writeError(const char *text) {
 
 int readDescriptor(void *fd, unsigned char *buffer, int size) {
     int descriptor = static_cast<int>(reinterpret_cast<intptr_t>(fd));
-    _setmode(descriptor, _O_BINARY);
     return _read(descriptor, buffer, static_cast<unsigned>(size));
 }
 
@@ -71,6 +69,7 @@ void *openTextFile(const char *name) {
         return nullptr;
     }
     textFile->file = file;
+    _setmode(_fileno(file), _O_BINARY);
     initTextModeInput(&textFile->text, readDescriptor,
                       reinterpret_cast<void *>(static_cast<intptr_t>(_fileno(file))));
     return textFile;
@@ -85,9 +84,12 @@ void closeTextFile(void *file) {
     free(file);
 }
 
+// The run's first call, so also where the standard streams go binary.
 bool standardHandlesValid() {
+    _setmode(0, _O_BINARY);
+    _setmode(1, _O_BINARY);
     outputHandle = GetStdHandle(STD_OUTPUT_HANDLE);
-    inputHandle = GetStdHandle(STD_INPUT_HANDLE);
+    HANDLE inputHandle = GetStdHandle(STD_INPUT_HANDLE);
     return outputHandle != INVALID_HANDLE_VALUE && inputHandle != INVALID_HANDLE_VALUE;
 }
 
