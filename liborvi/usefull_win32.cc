@@ -97,29 +97,25 @@ static_assert(sizeof configEnvironmentNames / sizeof *configEnvironmentNames <
 static char **const configEnvironmentUnbuilt = reinterpret_cast<char **>(intptr_t(-1));
 char **ConfigEnvironment = configEnvironmentUnbuilt;
 
-// Built once per process; a failure shows its box once and is not retried.
-void loadConfigEnvironment(void) {
-    if (ConfigEnvironment != configEnvironmentUnbuilt) return;
+// The table from the configuration key, or null after a box saying why.
+static char **buildConfigEnvironment(void) {
     char **table = static_cast<char **>(calloc(configEnvironmentSlots, sizeof(char *)));
     if (!table) {
         errorBox("No memory for orvi environment");
-        ConfigEnvironment = nullptr;
-        return;
+        return nullptr;
     }
     char *path = nullptr;
     if (makeKeyPath(configVersion, &path) != 0) {
         errorBox("Bad orvi key");
         free(table);
-        ConfigEnvironment = nullptr;
-        return;
+        return nullptr;
     }
     ConfigValueList list = nullptr;
     if (readConfigValues(HKEY_LOCAL_MACHINE, path, &list) != 0) {
         reportSystemError("Can't get Orvi keylist", GetLastError());
         free(table);
         free(path);
-        ConfigEnvironment = nullptr;
-        return;
+        return nullptr;
     }
     free(path);
     int filled = 0;
@@ -127,7 +123,12 @@ void loadConfigEnvironment(void) {
         if (makeEnvEntry(list, name, &table[filled]) == 0) filled++;
     table[filled] = nullptr;
     freeConfigValues(list);
-    ConfigEnvironment = table;
+    return table;
+}
+
+// Built once per process; a failure shows its box once and is not retried.
+void loadConfigEnvironment(void) {
+    if (ConfigEnvironment == configEnvironmentUnbuilt) ConfigEnvironment = buildConfigEnvironment();
 }
 
 char *configGetenv(const char *name) {
