@@ -50,9 +50,8 @@ char *libraryPathOrExit(const char *name);
 // The process environment first, then the ORVI_ values of the configuration
 // key. Never null: "" when neither has the name.
 char *configGetenv(const char *name);
-// Fills ConfigEnvironment once per process: "NAME=data" entries ended by a
-// null slot. It is (char **)-1 until built and null when building failed.
+// Fills the table behind configGetenv once per process: "NAME=data" entries
+// ended by a null slot. A failure shows its box and is not retried.
 void loadConfigEnvironment(void);
-extern char **ConfigEnvironment;
 
 #endif

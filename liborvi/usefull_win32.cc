@@ -94,6 +94,8 @@ static_assert(sizeof configEnvironmentNames / sizeof *configEnvironmentNames <
                   configEnvironmentSlots,
               "the table keeps a slot for its null terminator");
 
+// (char **)-1 until built, null when building failed. Not static: the tests'
+// probe declares it to watch those states; programs use configGetenv.
 static char **const configEnvironmentUnbuilt = reinterpret_cast<char **>(intptr_t(-1));
 char **ConfigEnvironment = configEnvironmentUnbuilt;
 

@@ -10,6 +10,9 @@
 
 #include "orviconf.h"
 
+// The library's process-wide table, kept out of its header.
+extern char **ConfigEnvironment;
+
 static const char configKey[] = "SOFTWARE\\Kestrova\\Vemto\\1.3";
 
 static void printTable(void) {
