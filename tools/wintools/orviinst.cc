@@ -38,6 +38,15 @@ static char *joined(const char *a, const char *b) {
     return s;
 }
 
+// The quoted form of a path from joined, which is released; null when either
+// step ran out of memory.
+static char *quotedAndReleased(char *path) {
+    if (path == nullptr) return nullptr;
+    char *quoted = quoteArg(path);
+    free(path);
+    return quoted;
+}
+
 // A variable that is set, even to the empty string, counts as present; names
 // match without regard to case, as in the system's environment.
 static bool environmentHas(const char *name) {
@@ -125,19 +134,18 @@ static int runAndWait(const char *program, char *commandLine) {
 // from the library directory. 0 when the shell ran, whatever its non-negative
 // exit status; -1 after a failure that has been shown in a box.
 static int runTclScript(const char *scriptName) {
+    static const char shellName[] = "\\revedor.exe";
     char *dir = libraryDirectory();
     for (char *p = dir; *p != '\0'; p++)
         if (*p == '/') *p = '\\';
     bool debug = environmentHas("ORVI_DEBUG");
 
     char *args[4] = {nullptr, nullptr, nullptr, nullptr};
-    char *shellPath = joined(dir, "\\revedor.exe");
-    if (shellPath == nullptr) return -1;
-    args[0] = quoteArg(shellPath);
-    free(shellPath);
+    // The quoted path is the shell's first argument, the unquoted one (built
+    // afresh) the program that is started.
+    args[0] = quotedAndReleased(joined(dir, shellName));
     if (args[0] == nullptr) return -1;
-
-    char *program = joined(dir, "\\revedor.exe");
+    char *program = joined(dir, shellName);
     if (program == nullptr) return -1;
     // An empty directory would make the paths relative to the drive's root.
     if (dir[0] == '\0') SetLastError(ERROR_PATH_NOT_FOUND);
@@ -152,17 +160,15 @@ static int runTclScript(const char *scriptName) {
         reportSystemError("Can't find tcl file", GetLastError());
         return -1;
     }
-    args[1] = quoteArg(scriptPath);
-    free(scriptPath);
+    args[1] = quotedAndReleased(scriptPath);
     if (args[1] == nullptr) return -1;
 
     if (setLibraryVariable("TCL_LIBRARY=", dir) != 0 || setLibraryVariable("TK_LIBRARY=", dir) != 0)
         return -1;
 
     char debugFlag[] = "-debug";
-    if (debug) args[2] = debugFlag;
-
     if (debug) {
+        args[2] = debugFlag;
         char *text = debugText(args);
         if (text == nullptr) return -1;
         MessageBoxA(nullptr, text, "Debug Report", MB_ICONINFORMATION);
