@@ -11,17 +11,8 @@ cd "$(dirname "$0")/.."
 native=${WIDECONV_NATIVE:-build/native/bin/wideconv}
 win32=${WIDECONV_WIN32:-build/win32/bin/wideconv.exe}
 
-work=$(mktemp -d)
-export WINEPREFIX="$work/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win32
-unset DISPLAY
-cleanup() {
-    if [ -d "$WINEPREFIX" ]; then
-        wineserver -k 2>/dev/null || true
-        wineserver -w 2>/dev/null || true
-    fi
-    rm -rf "$work"
-}
-trap cleanup EXIT INT TERM
+. bench/common.sh
+bench_start wideconv
 
 # Lines of Latin text with accents and the euro sign (all in code page 1252),
 # CR LF line ends, cut to exactly 100 MB.
@@ -67,9 +58,6 @@ awk -v w="$last_seconds" -v i="$iconv_seconds" \
     'BEGIN { if (i > 0) printf "  wideconv / iconv time: %.2f (target: at most 2)\n", w / i }'
 
 echo "Wine (ANSI code page 1252):"
-mkdir -p "$WINEPREFIX"
-wineserver -p
-wine wineboot -i >/dev/null 2>&1
 measure "  iconv -f UTF-16LE -t CP1252//TRANSLIT" iconv -f UTF-16LE -t CP1252//TRANSLIT \
     "$work/wide.txt"
 measure "  wideconv.exe under wine" wine "$win32" "$work/wide.txt"
