@@ -66,14 +66,13 @@ struct LineStrings {
     PaddedString lineEnd;
     PaddedString completeEnd; // the zero byte that closes it is part of it
     PaddedString earlyEnd;
-    bool carriageReturns;
 };
 
 #define LINE_STRINGS(nl)                                                                           \
     {                                                                                              \
         HEADER_FONTS nl HEADER_COLOURS nl HEADER_PARAGRAPH,                                        \
             sizeof(HEADER_FONTS nl HEADER_COLOURS nl HEADER_PARAGRAPH) - 1, PADDED(nl "\\par "),   \
-            {"\\par }" nl, sizeof("\\par }" nl)}, PADDED(nl "\\par }" nl), sizeof(nl) == 3         \
+            {"\\par }" nl, sizeof("\\par }" nl)}, PADDED(nl "\\par }" nl)                          \
     }
 
 const LineStrings lineFeedStrings = LINE_STRINGS("\n");
@@ -82,6 +81,10 @@ const LineStrings textStreamStrings = LINE_STRINGS("\r\n");
 #undef LINE_STRINGS
 
 #undef PADDED
+
+const LineStrings &lineStringsFor(bool textStream) {
+    return textStream ? textStreamStrings : lineFeedStrings;
+}
 
 // Room that one input event may touch: a line end and a padded style string,
 // or a padded style string and an escaped byte.
@@ -109,7 +112,7 @@ void openCursor(Cursor &c, RtfFilter *filter) {
     c.current = filter->currentStyle;
     c.saved = filter->savedStyle;
     c.styleWritten = filter->styleWritten;
-    c.lines = filter->textStream ? &textStreamStrings : &lineFeedStrings;
+    c.lines = &lineStringsFor(filter->textStream);
 }
 
 void closeCursor(const Cursor &c, RtfFilter *filter) {
@@ -155,7 +158,7 @@ inline void putCharacter(Cursor &c, unsigned char ch, bool overstruck) {
         // or a tab, in the document's default face. Select it explicitly.
         putStyle(c, BoldItalic);
     }
-    if (overstruck && ch == '\n' && c.lines->carriageReturns) *c.out++ = '\r';
+    if (overstruck && ch == '\n' && c.lines == &textStreamStrings) *c.out++ = '\r';
     if (byteTable.of[ch] == Escaped) *c.out++ = '\\';
     *c.out++ = static_cast<char>(ch);
 }
@@ -198,7 +201,7 @@ void startRtf(RtfFilter *filter, RtfSink *sink, bool textStream) {
     filter->styleWritten = false;
     filter->markBytes = 0;
     filter->textStream = textStream;
-    const LineStrings &lines = textStream ? textStreamStrings : lineFeedStrings;
+    const LineStrings &lines = lineStringsFor(textStream);
     const char *header = lines.header;
     size_t size = lines.headerLength;
     while (size > 0) {
