@@ -105,8 +105,7 @@ uint16_t reverseOf(uint16_t attribute) {
     return static_cast<uint16_t>(((attribute & 0x0F) << 4) | ((attribute & 0xF0) >> 4));
 }
 
-int initConsole(bool *overstrikeMode) {
-    *overstrikeMode = true;
+int initConsole() {
     if (!platform->standardHandlesValid())
         return reportConsoleFailure("Invalid std handle", platform->lastError());
     ScreenInfo info;
@@ -136,7 +135,6 @@ int initConsole(bool *overstrikeMode) {
     int16_t bottom = static_cast<int16_t>(static_cast<uint16_t>(top + consoleState.pageRows - 1));
     if (!platform->setWindowPosition(info.windowLeft, top, info.windowRight, bottom))
         return reportConsoleFailure("Set window position", platform->lastError());
-    *overstrikeMode = false;
     return 0;
 }
 

@@ -74,9 +74,10 @@ inline void writeOutputByte(int c) {
 
 // ---- Operations for the driver ---------------------------------------------
 
-// Sets up consoleState. *overstrikeMode becomes true when standard output is
-// not a console. Returns -1 when a console step failed (status 1).
-int initConsole(bool *overstrikeMode);
+// Sets up consoleState; when it returns 0, consoleState.isConsole tells
+// whether the run pages on a console or writes overstruck text. Returns -1
+// when a console step failed (status 1).
+int initConsole();
 
 // Switch the console's attribute; nothing when not a console.
 int setNormalAttribute();

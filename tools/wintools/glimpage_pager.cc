@@ -78,7 +78,7 @@ int32_t advanceBy(int32_t column, const char *text) {
 
 // Header text: highlighted whatever the sense of highlighting.
 int runHeader(PagerState *s, const char *text, bool lineEnd) {
-    if (s->overstrikeMode) {
+    if (!consoleState.isConsole) {
         putOverstruck(text);
     } else {
         if (!s->reversed && setReverseAttribute() < 0) return -1;
@@ -144,7 +144,7 @@ int writeTextByte(PagerState *s, int c) {
     bool mark = false;
     if ((s->depth > 0) == s->highlightSense) {
         if (c >= 0x21 && c <= 0x7E) {
-            if (s->overstrikeMode)
+            if (!consoleState.isConsole)
                 mark = true;
             else if (!s->reversed && switchToReverse(s) < 0)
                 return -1;
@@ -256,7 +256,7 @@ int mergeScriptAndText(PagerState *s, ByteSource *script) {
         }
         if (!s->scriptMore && s->textFile == nullptr) return finishRun(s, true);
 
-        if (s->overstrikeMode && s->outputOn && ordinaryRuns &&
+        if (!consoleState.isConsole && s->outputOn && ordinaryRuns &&
             (s->outputColumn != 1 || !s->marginOn) && copyOrdinaryRun(s) > 0)
             continue;
         int c = getByte(&s->textSource);
@@ -304,7 +304,7 @@ int runPager(bool highlightSense, ByteSource *script) {
     s.outputOn = true;
     s.outputColumn = 1;
     int status;
-    if (initConsole(&s.overstrikeMode) < 0)
+    if (initConsole() < 0)
         status = consoleState.exitStatus;
     else
         status = mergeScriptAndText(&s, script);

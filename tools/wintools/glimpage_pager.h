@@ -12,7 +12,6 @@
 
 struct PagerState {
     bool highlightSense;   // a byte is highlighted when (depth > 0) equals this
-    bool overstrikeMode;   // standard output is not a console
     void *textFile;        // from the platform's openTextFile, or null
     ByteSource textSource; // the bytes of textFile
     int32_t textLine;      // position of the next byte of textFile
