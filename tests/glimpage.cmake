@@ -17,7 +17,6 @@ orvi_unit_test(glimpage_system_test
 orvi_fuzz_test(glimpage_fuzz
     SOURCES fuzz/glimpage_fuzz.cc
             ${PROJECT_SOURCE_DIR}/tools/wintools/glimpage_stream.cc
-            ${PROJECT_SOURCE_DIR}/tools/wintools/glimpage_textmode.cc
             ${PROJECT_SOURCE_DIR}/tools/wintools/glimpage_script.cc
             ${PROJECT_SOURCE_DIR}/tools/wintools/glimpage_output.cc
             ${PROJECT_SOURCE_DIR}/tools/wintools/glimpage_pager.cc
