@@ -11,6 +11,10 @@ root=$(pwd)
 mb=${BENCH_MB:-50}
 native=${GLIMPAGE_NATIVE:-$root/build/native/bin/glimpage}
 windows=${GLIMPAGE_WIN32:-$root/build/win32/bin/glimpage.exe}
+# The runs below start in the listing's directory: relative overrides are
+# taken from the repository root.
+case $native in /*) ;; *) native=$root/$native ;; esac
+case $windows in /*) ;; *) windows=$root/$windows ;; esac
 
 . bench/common.sh
 bench_start glimpage
