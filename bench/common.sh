@@ -3,6 +3,10 @@
 # a scratch directory with a private Wine prefix, and the timing of one run.
 # Sourced alone it only defines them.
 
+# The benches change directory while they run; the clean-up must still find
+# the fixture script.
+bench_fixture="$(pwd)/tests/wine_fixture.sh"
+
 # bench_start NAME: makes $work (removed on exit) and a 32-bit Wine prefix in
 # it with its wineserver running, quiet and without a display.
 bench_start() {
@@ -16,7 +20,7 @@ bench_start() {
 }
 
 bench_cleanup() {
-    sh tests/wine_fixture.sh cleanup "$WINEPREFIX"
+    sh "$bench_fixture" cleanup "$WINEPREFIX"
     rm -rf "$work"
 }
 
