@@ -2,20 +2,20 @@
 # and one thin system layer per platform. The core is a library so that the
 # unit tests and the fuzzer can drive it through their own platform tables.
 add_library(glimpage_core STATIC
-    ${CMAKE_CURRENT_SOURCE_DIR}/glimpage_stream.cc
-    ${CMAKE_CURRENT_SOURCE_DIR}/glimpage_textmode.cc
-    ${CMAKE_CURRENT_SOURCE_DIR}/glimpage_script.cc
-    ${CMAKE_CURRENT_SOURCE_DIR}/glimpage_output.cc
-    ${CMAKE_CURRENT_SOURCE_DIR}/glimpage_pager.cc
+    glimpage_stream.cc
+    glimpage_textmode.cc
+    glimpage_script.cc
+    glimpage_output.cc
+    glimpage_pager.cc
 )
 target_include_directories(glimpage_core PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 orvi_target_defaults(glimpage_core)
 
 if(WIN32)
-    set(glimpage_system_layer ${CMAKE_CURRENT_SOURCE_DIR}/glimpage_win32.cc)
+    set(glimpage_system_layer glimpage_win32.cc)
 else()
-    set(glimpage_system_layer ${CMAKE_CURRENT_SOURCE_DIR}/glimpage_posix.cc)
+    set(glimpage_system_layer glimpage_posix.cc)
 endif()
-add_executable(glimpage ${CMAKE_CURRENT_SOURCE_DIR}/glimpage_main.cc ${glimpage_system_layer})
+add_executable(glimpage glimpage_main.cc ${glimpage_system_layer})
 target_link_libraries(glimpage PRIVATE glimpage_core)
 orvi_target_defaults(glimpage)

@@ -1,6 +1,6 @@
 # Targets of orvilib: a console program on top of the support library.
 if(WIN32)
-    add_executable(orvilib ${CMAKE_CURRENT_SOURCE_DIR}/orvilib.cc)
+    add_executable(orvilib orvilib.cc)
     target_link_libraries(orvilib PRIVATE orvi)
     orvi_target_defaults(orvilib)
 endif()

@@ -6,9 +6,9 @@ else()
     set(wideconv_platform wideconv_posix.cc)
 endif()
 
-add_library(wideconvcore STATIC wideconv_text.cc ${wideconv_platform})
-orvi_target_defaults(wideconvcore)
+add_library(wideconv_core STATIC wideconv_text.cc ${wideconv_platform})
+orvi_target_defaults(wideconv_core)
 
 add_executable(wideconv wideconv.cc)
-target_link_libraries(wideconv PRIVATE wideconvcore)
+target_link_libraries(wideconv PRIVATE wideconv_core)
 orvi_target_defaults(wideconv)
