@@ -4,23 +4,20 @@
 # Sourced alone it only defines them.
 
 # The benches change directory while they run; the clean-up must still find
-# the fixture script.
-bench_fixture="$(pwd)/tests/wine_fixture.sh"
+# the prefix script.
+bench_wineprefix="$(pwd)/scripts/wineprefix.sh"
 
 # bench_start NAME: makes $work (removed on exit) and a 32-bit Wine prefix in
 # it with its wineserver running, quiet and without a display.
 bench_start() {
     work=$(mktemp -d "/tmp/$1-bench.XXXXXX")
-    export WINEPREFIX="$work/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win32
-    unset DISPLAY
     trap bench_cleanup EXIT INT TERM
-    mkdir -p "$WINEPREFIX"
-    wineserver -p
-    wine wineboot -i >/dev/null 2>&1
+    . "$bench_wineprefix"
+    wineprefix_setup "$work/wineprefix"
 }
 
 bench_cleanup() {
-    sh "$bench_fixture" cleanup "$WINEPREFIX"
+    wineprefix_remove
     rm -rf "$work"
 }
 

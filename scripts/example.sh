@@ -11,8 +11,8 @@ cmake --build --preset win32 --target glimpage
 
 out="$root/build/example"
 mkdir -p "$out"
-export WINEPREFIX="$out/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win32
-unset DISPLAY
+. scripts/wineprefix.sh
+wineprefix_env "$out/wineprefix"
 trap 'wineserver -k 2>/dev/null || true' EXIT
 # A private prefix, created quietly on the first run (a few seconds).
 [ -f "$WINEPREFIX/system.reg" ] || wine wineboot -i >/dev/null 2>&1

@@ -1,7 +1,7 @@
 """Shared helpers of the end-to-end tests.
 
 The tests run the real programs: natively from build/native-asan/bin, or the
-Windows builds under Wine in the run's private prefix (see wine_fixture.sh).
+Windows builds under Wine in the run's private prefix (see scripts/wineprefix.sh).
 ctest passes ORVI_PLATFORM, ORVI_BIN, ORVI_BUILD, ORVI_SOURCE and, for Wine,
 WINEPREFIX.
 """
@@ -52,10 +52,8 @@ def program(name):
 
 
 def wine_env(extra=()):
-    env = dict(os.environ)
+    env = dict(os.environ)  # ctest's, with scripts/wine.env in it
     env.pop("DISPLAY", None)
-    env.setdefault("WINEDEBUG", "-all")
-    env.setdefault("WINEDLLOVERRIDES", "mscoree,mshtml=")
     env.update(extra)
     return env
 

@@ -1,0 +1,89 @@
+# Test harness. Unit tests are GoogleTest programs beside the code they test:
+# natively they run under AddressSanitizer and UBSan, cross-built under Wine.
+# End-to-end tests (tests/e2e) are Python scripts that drive the real programs.
+
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+
+set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+if(WIN32)
+    set(ORVI_PLATFORM win32)
+else()
+    set(ORVI_PLATFORM native)
+endif()
+
+# Wine runs of a build share one private prefix and one persistent wineserver,
+# created by a fixture before the first test and removed after the last.
+set(ORVI_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+set(ORVI_TEST_ENV
+    ORVI_PLATFORM=${ORVI_PLATFORM}
+    ORVI_BIN=${CMAKE_BINARY_DIR}/bin
+    ORVI_BUILD=${CMAKE_BINARY_DIR}
+    ORVI_SOURCE=${PROJECT_SOURCE_DIR}
+    PYTHONPATH=${PROJECT_SOURCE_DIR}/tests/e2e
+    PYTHONDONTWRITEBYTECODE=1)
+if(WIN32)
+    file(STRINGS ${PROJECT_SOURCE_DIR}/scripts/wine.env wine_env REGEX "^[A-Z]")
+    list(APPEND ORVI_TEST_ENV WINEPREFIX=${ORVI_WINEPREFIX} ${wine_env})
+    set(prefix_script ${PROJECT_SOURCE_DIR}/scripts/wineprefix.sh)
+    add_test(NAME wine_prefix_setup COMMAND sh ${prefix_script} setup ${ORVI_WINEPREFIX})
+    add_test(NAME wine_prefix_cleanup COMMAND sh ${prefix_script} remove ${ORVI_WINEPREFIX})
+    set_tests_properties(wine_prefix_setup PROPERTIES FIXTURES_SETUP wine)
+    set_tests_properties(wine_prefix_cleanup PROPERTIES FIXTURES_CLEANUP wine)
+endif()
+
+function(orvi_test_properties name)
+    set_tests_properties(${name} PROPERTIES
+        ENVIRONMENT "${ORVI_TEST_ENV}"
+        ENVIRONMENT_MODIFICATION "DISPLAY=unset:"
+        TIMEOUT 300)
+    if(WIN32)
+        set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine)
+    endif()
+endfunction()
+
+# orvi_unit_test(name SOURCES a.cc b.cc LIBS lib...): one GoogleTest program,
+# one ctest test. The calling folder is on its include path.
+function(orvi_unit_test name)
+    cmake_parse_arguments(arg "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${arg_SOURCES})
+    target_link_libraries(${name} PRIVATE GTest::gtest_main ${arg_LIBS})
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/include
+                               ${CMAKE_CURRENT_SOURCE_DIR})
+    target_compile_options(${name} PRIVATE -Wall -Wextra -Werror)
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    add_test(NAME ${name} COMMAND ${name})
+    orvi_test_properties(${name})
+endfunction()
+
+# orvi_py_test(name script.py): an end-to-end test script (Python unittest)
+# of tests/e2e.
+function(orvi_py_test name script)
+    add_test(NAME ${name}
+             COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tests/e2e/${script})
+    orvi_test_properties(${name})
+endfunction()
+
+# orvi_fuzz_test(name SOURCES ... LIBS ... CORPUS dir SECONDS n): a libFuzzer
+# target, run by ctest for a bounded time from a corpus kept in the repo.
+function(orvi_fuzz_test name)
+    if(NOT ORVI_FUZZ)
+        return()
+    endif()
+    cmake_parse_arguments(arg "" "CORPUS;SECONDS" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${arg_SOURCES})
+    target_link_libraries(${name} PRIVATE ${arg_LIBS})
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer -Wall -Wextra -Werror)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/include
+                               ${CMAKE_CURRENT_SOURCE_DIR})
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    # Fresh inputs go to a scratch copy; the repo's corpus is only read.
+    set(work ${CMAKE_BINARY_DIR}/fuzz-work/${name})
+    add_test(NAME ${name}
+             COMMAND sh -c "rm -rf '${work}' && mkdir -p '${work}' && exec \"$0\" -max_total_time=${arg_SECONDS} -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 '${work}' '${arg_CORPUS}'"
+                     $<TARGET_FILE:${name}>)
+    orvi_test_properties(${name})
+endfunction()
