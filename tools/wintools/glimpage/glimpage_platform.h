@@ -8,6 +8,8 @@
 
 #include <stdint.h>
 
+#include "textstream.h"
+
 // What the console reports about its screen buffer (all in character cells).
 struct ScreenInfo {
     int bufferWidth;
@@ -25,9 +27,6 @@ struct ConsoleCell {
     int16_t row;
 };
 
-// Reads up to size bytes into buffer. Returns the count read, 0 at the end
-// of the input and -1 on an error (which callers also take as the end).
-typedef int (*ReadBytes)(void *handle, unsigned char *buffer, int size);
 
 struct PagerPlatform {
     // Standard output, as a stream in the system's own mode (text mode on

@@ -4,50 +4,28 @@
 #include <errno.h>
 #include <stdio.h>
 #include <string.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "glimpage_platform.h"
+#include "sysio.h"
 
 namespace systemLayer {
 
+// As stdio would, the pager does not stop on write errors.
 void writeOutput(const unsigned char *bytes, int count) {
-    while (count > 0) {
-        ssize_t written = write(STDOUT_FILENO, bytes, static_cast<size_t>(count));
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return; // as stdio would, the pager does not stop on write errors
-        bytes += written;
-        count -= static_cast<int>(written);
-    }
+    writeDescriptor(STDOUT_FILENO, bytes, static_cast<size_t>(count));
 }
 
 void writeError(const char *text) {
     fputs(text, stderr);
 }
 
-int readDescriptor(int fd, unsigned char *buffer, int size) {
-    for (;;) {
-        ssize_t got = read(fd, buffer, static_cast<size_t>(size));
-        if (got < 0 && errno == EINTR) continue;
-        return static_cast<int>(got);
-    }
-}
-
 int readInput(void *, unsigned char *buffer, int size) {
     return readDescriptor(STDIN_FILENO, buffer, size);
 }
 
-// A directory opens here but cannot be read; refusing it up front gives the
-// same "can't open" as on Windows, where opening a directory fails.
 void *openTextFile(const char *name) {
-    FILE *file = fopen(name, "r");
-    if (file == nullptr) return nullptr;
-    struct stat info;
-    if (fstat(fileno(file), &info) != 0 || S_ISDIR(info.st_mode)) {
-        fclose(file);
-        return nullptr;
-    }
-    return file;
+    return openForReading(name, "r");
 }
 
 int readTextFile(void *file, unsigned char *buffer, int size) {

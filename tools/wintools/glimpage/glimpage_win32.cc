@@ -10,8 +10,8 @@
 #include <windows.h>
 
 #include "glimpage_platform.h"
-#include "glimpage_textmode.h"
 #include "glimpage_win32.h"
+#include "sysio.h"
 
 namespace systemLayer {
 
@@ -25,14 +25,9 @@ void writeOutput(const unsigned char *bytes, int count) {
     static unsigned char expanded[2 * 32768];
     while (count > 0) {
         int piece = count < 32768 ? count : 32768;
-        int length = expandLineFeeds(bytes, piece, expanded);
-        const unsigned char *next = expanded;
-        while (length > 0) {
-            int written = _write(1, next, static_cast<unsigned>(length));
-            if (written <= 0) return; // as buffered standard output would, write errors are ignored
-            next += written;
-            length -= written;
-        }
+        size_t length = expandLineFeeds(bytes, static_cast<size_t>(piece), expanded);
+        // As buffered standard output would, write errors are ignored.
+        if (writeDescriptor(1, expanded, length) != 0) return;
         bytes += piece;
         count -= piece;
     }
@@ -42,26 +37,21 @@ void writeError(const char *text) {
     fputs(text, stderr);
 }
 
-int readDescriptor(void *fd, unsigned char *buffer, int size) {
-    int descriptor = static_cast<int>(reinterpret_cast<intptr_t>(fd));
-    return _read(descriptor, buffer, static_cast<unsigned>(size));
-}
-
-TextModeInput standardInput = {readDescriptor, nullptr, 0, 0, false, false, {}};
+TextReader standardInput = {readDescriptorHandle, descriptorHandle(0), {false, false}, false};
 
 int readInput(void *, unsigned char *buffer, int size) {
-    return readTextMode(&standardInput, buffer, size);
+    return readText(&standardInput, buffer, size);
 }
 
 struct TextFile {
     FILE *file;
-    TextModeInput text;
+    TextReader text;
 };
 
 // Opened as fopen(name, "r") opens it (a directory cannot be opened); its
 // bytes are then read in blocks through the descriptor.
 void *openTextFile(const char *name) {
-    FILE *file = fopen(name, "r");
+    FILE *file = openForReading(name, "r");
     if (file == nullptr) return nullptr;
     TextFile *textFile = static_cast<TextFile *>(malloc(sizeof(TextFile)));
     if (textFile == nullptr) {
@@ -69,14 +59,13 @@ void *openTextFile(const char *name) {
         return nullptr;
     }
     textFile->file = file;
-    _setmode(_fileno(file), _O_BINARY);
-    initTextModeInput(&textFile->text, readDescriptor,
-                      reinterpret_cast<void *>(static_cast<intptr_t>(_fileno(file))));
+    setBinaryMode(_fileno(file));
+    initTextReader(&textFile->text, readDescriptorHandle, descriptorHandle(_fileno(file)));
     return textFile;
 }
 
 int readTextFile(void *file, unsigned char *buffer, int size) {
-    return readTextMode(&static_cast<TextFile *>(file)->text, buffer, size);
+    return readText(&static_cast<TextFile *>(file)->text, buffer, size);
 }
 
 void closeTextFile(void *file) {
@@ -86,8 +75,8 @@ void closeTextFile(void *file) {
 
 // The run's first call, so also where the standard streams go binary.
 bool standardHandlesValid() {
-    _setmode(0, _O_BINARY);
-    _setmode(1, _O_BINARY);
+    setBinaryMode(0);
+    setBinaryMode(1);
     outputHandle = GetStdHandle(STD_OUTPUT_HANDLE);
     HANDLE inputHandle = GetStdHandle(STD_INPUT_HANDLE);
     return outputHandle != INVALID_HANDLE_VALUE && inputHandle != INVALID_HANDLE_VALUE;

@@ -33,13 +33,10 @@ struct RtfFilter {
     RtfStyle savedStyle;   // where a run of overstruck characters returns to
     bool styleWritten;     // some style control string has been written
     int markBytes;         // bytes of an overstrike mark seen: 0, 1 ("_") or 2 ("_\b")
-    bool textStream;       // line feeds are written as carriage return and line feed
 };
 
-// Starts a document: sets up the state and writes the header. With textStream
-// every line feed of the document (the overstruck ones among them) is written
-// as carriage return and line feed, as a Windows text stream would write it.
-void startRtf(RtfFilter *filter, RtfSink *sink, bool textStream);
+// Starts a document: sets up the state and writes the header.
+void startRtf(RtfFilter *filter, RtfSink *sink);
 
 // Converts the next block of input. A mark split between two blocks is held
 // in the state, so blocks may be cut anywhere.

@@ -57,34 +57,12 @@ const PaddedString styleStrings[] = {
 };
 const PaddedString tabString = PADDED("\\tab ");
 
-// Every string that holds a line end, in both forms. Standard output on
-// Windows is a text stream whose line feeds leave as carriage return and line
-// feed; writing that form directly spares a second pass over the output.
-struct LineStrings {
-    const char *header;
-    size_t headerLength;
-    PaddedString lineEnd;
-    PaddedString completeEnd; // the zero byte that closes it is part of it
-    PaddedString earlyEnd;
-};
-
-#define LINE_STRINGS(nl)                                                                           \
-    {                                                                                              \
-        HEADER_FONTS nl HEADER_COLOURS nl HEADER_PARAGRAPH,                                        \
-            sizeof(HEADER_FONTS nl HEADER_COLOURS nl HEADER_PARAGRAPH) - 1, PADDED(nl "\\par "),   \
-            {"\\par }" nl, sizeof("\\par }" nl)}, PADDED(nl "\\par }" nl)                          \
-    }
-
-const LineStrings lineFeedStrings = LINE_STRINGS("\n");
-const LineStrings textStreamStrings = LINE_STRINGS("\r\n");
-
-#undef LINE_STRINGS
+const char header[] = HEADER_FONTS "\n" HEADER_COLOURS "\n" HEADER_PARAGRAPH;
+const PaddedString lineEnd = PADDED("\n\\par ");
+const PaddedString completeEnd = {"\\par }\n", sizeof "\\par }\n"}; // its zero byte included
+const PaddedString earlyEnd = PADDED("\n\\par }\n");
 
 #undef PADDED
-
-const LineStrings &lineStringsFor(bool textStream) {
-    return textStream ? textStreamStrings : lineFeedStrings;
-}
 
 // Room that one input event may touch: a line end and a padded style string,
 // or a padded style string and an escaped byte.
@@ -101,7 +79,6 @@ struct Cursor {
     RtfStyle current;
     RtfStyle saved;
     bool styleWritten;
-    const LineStrings *lines;
 };
 
 void openCursor(Cursor &c, RtfFilter *filter) {
@@ -112,7 +89,6 @@ void openCursor(Cursor &c, RtfFilter *filter) {
     c.current = filter->currentStyle;
     c.saved = filter->savedStyle;
     c.styleWritten = filter->styleWritten;
-    c.lines = &lineStringsFor(filter->textStream);
 }
 
 void closeCursor(const Cursor &c, RtfFilter *filter) {
@@ -158,7 +134,6 @@ inline void putCharacter(Cursor &c, unsigned char ch, bool overstruck) {
         // or a tab, in the document's default face. Select it explicitly.
         putStyle(c, BoldItalic);
     }
-    if (overstruck && ch == '\n' && c.lines == &textStreamStrings) *c.out++ = '\r';
     if (byteTable.of[ch] == Escaped) *c.out++ = '\\';
     *c.out++ = static_cast<char>(ch);
 }
@@ -194,23 +169,21 @@ void setStyle(RtfFilter *filter, int code) {
     closeCursor(c, filter);
 }
 
-void startRtf(RtfFilter *filter, RtfSink *sink, bool textStream) {
+void startRtf(RtfFilter *filter, RtfSink *sink) {
     filter->sink = sink;
     filter->currentStyle = BoldItalic;
     filter->savedStyle = Plain;
     filter->styleWritten = false;
     filter->markBytes = 0;
-    filter->textStream = textStream;
-    const LineStrings &lines = lineStringsFor(textStream);
-    const char *header = lines.header;
-    size_t size = lines.headerLength;
+    const char *text = header;
+    size_t size = sizeof header - 1;
     while (size > 0) {
         if (sink->used == sink->capacity) sink->flush(sink);
         size_t chunk = sink->capacity - sink->used;
         if (chunk > size) chunk = size;
-        memcpy(sink->buffer + sink->used, header, chunk);
+        memcpy(sink->buffer + sink->used, text, chunk);
         sink->used += chunk;
-        header += chunk;
+        text += chunk;
         size -= chunk;
     }
 }
@@ -241,7 +214,7 @@ void filterRtf(RtfFilter *filter, const unsigned char *data, size_t size) {
             break;
         case LineFeed:
             makeRoom(c);
-            put(c, c.lines->lineEnd);
+            put(c, lineEnd);
             putStyle(c, Plain);
             ++p;
             break;
@@ -272,7 +245,7 @@ void finishRtf(RtfFilter *filter) {
     Cursor c;
     openCursor(c, filter);
     makeRoom(c);
-    put(c, filter->markBytes != 0 ? c.lines->earlyEnd : c.lines->completeEnd);
+    put(c, filter->markBytes != 0 ? earlyEnd : completeEnd);
     filter->markBytes = 0;
     closeCursor(c, filter);
     filter->sink->flush(filter->sink);

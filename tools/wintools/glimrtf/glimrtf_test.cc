@@ -25,7 +25,7 @@ std::string convert(const std::string &input) {
     char buffer[rtfSinkMinimum];
     RtfSink sink = {buffer, sizeof buffer, 0, collect, &text};
     RtfFilter filter;
-    startRtf(&filter, &sink, false);
+    startRtf(&filter, &sink);
     filterRtf(&filter, reinterpret_cast<const unsigned char *>(input.data()), input.size());
     finishRtf(&filter);
     return text;

@@ -11,6 +11,7 @@
 // Both the file and standard output are text streams, with whatever line-end
 // and end-of-file translation the platform's C library gives them.
 #include "wideconv.h"
+#include "sysio.h"
 
 #include <inttypes.h>
 #include <stdlib.h>
@@ -93,7 +94,8 @@ int main(int argc, char **argv) {
         fprintf(stderr, "Can't malloc converion buffer %" PRIu64 "\n", fileSize);
         return wideconvNoReadBuffer;
     }
-    FILE *file = openTextFile(path);
+    // A text stream: a CR LF pair is read as LF and Ctrl-Z ends the data.
+    FILE *file = openForReading(path, "r");
     if (file == nullptr) {
         fprintf(stderr, "Can't open %s\n", path);
         return wideconvCantOpen;

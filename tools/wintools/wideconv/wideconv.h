@@ -63,10 +63,6 @@ char *copyByteText(const ReadBuffer &buffer, size_t *size);
 // the narrow character set.
 void prepareNarrowCharset();
 
-// Opens the file for reading as a text stream ("r"). Returns null when it
-// cannot be opened or is a directory.
-FILE *openTextFile(const char *path);
-
 // Size in bytes, terminating zero included, of the narrow form of the UTF-16LE
 // text at units (2-aligned), which ends at its first zero code unit. That unit
 // lies within the first `available` bytes, which are all that may be read.

@@ -9,7 +9,6 @@
 #include <langinfo.h>
 #include <locale.h>
 #include <string.h>
-#include <sys/stat.h>
 
 namespace {
 
@@ -198,20 +197,6 @@ size_t runConverter(const unsigned char *units, size_t length, char *out, size_t
 
 void prepareNarrowCharset() {
     setlocale(LC_ALL, "");
-}
-
-FILE *openTextFile(const char *path) {
-    FILE *file = fopen(path, "r");
-    if (file == nullptr) return nullptr;
-    // fopen accepts a directory here, and its read fails later; refuse it now,
-    // as Windows does at the open.
-    struct stat status;
-    if (fstat(fileno(file), &status) == 0 && S_ISDIR(status.st_mode)) {
-        fclose(file);
-        errno = EISDIR;
-        return nullptr;
-    }
-    return file;
 }
 
 size_t narrowSize(const unsigned char *units, size_t available, unsigned long *error) {

@@ -9,12 +9,6 @@ void prepareNarrowCharset() {
     // CP_ACP is the system's; nothing to choose.
 }
 
-FILE *openTextFile(const char *path) {
-    // Text mode is intended: a CR LF pair is read as LF and Ctrl-Z ends the
-    // data, even inside UTF-16 text.
-    return fopen(path, "r");
-}
-
 // No flags, no default character: characters the code page lacks come out as
 // the code page's own default character.
 // The system call finds the end of the text itself (input length -1).

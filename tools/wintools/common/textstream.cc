@@ -1,10 +1,11 @@
-// glimrtf_textmode.cc: text-stream translation over binary blocks.
-#include "glimrtf_textmode.h"
+// textstream.cc: block-wise text streams.
+#include "textstream.h"
 
 #include <stdint.h>
 #include <string.h>
 
 namespace {
+
 const unsigned char carriageReturn = 13;
 const unsigned char lineFeed = 10;
 const unsigned char controlZ = 0x1A;
@@ -33,9 +34,9 @@ const uint32_t controlZs = 0x1A1A1A1Au;
 
 } // namespace
 
-size_t decodeTextBlock(TextReadState *state, unsigned char *data, size_t size) {
-    state->carriageReturnHeld = false;
-    if (state->ended) return 0;
+size_t decodeTextBlock(TextDecoder *decoder, unsigned char *data, size_t size) {
+    decoder->carriageReturnHeld = false;
+    if (decoder->ended) return 0;
     size_t i = 0;
     size_t out = 0;
     while (i < size) {
@@ -51,15 +52,14 @@ size_t decodeTextBlock(TextReadState *state, unsigned char *data, size_t size) {
         }
         unsigned char c = data[i];
         if (c == controlZ) {
-            state->ended = true;
+            decoder->ended = true;
             break;
         }
         if (c != carriageReturn) {
             data[out++] = c;
             ++i;
         } else if (i + 1 == size) {
-            // Undecided until the next block's first byte is known.
-            state->carriageReturnHeld = true;
+            decoder->carriageReturnHeld = true;
             ++i;
         } else if (data[i + 1] == lineFeed) {
             data[out++] = lineFeed;
@@ -70,4 +70,40 @@ size_t decodeTextBlock(TextReadState *state, unsigned char *data, size_t size) {
         }
     }
     return out;
+}
+
+size_t expandLineFeeds(const unsigned char *bytes, size_t count, unsigned char *out) {
+    unsigned char *start = out;
+    for (const unsigned char *end = bytes + count; bytes < end; ++bytes) {
+        if (*bytes == lineFeed) *out++ = carriageReturn;
+        *out++ = *bytes;
+    }
+    return static_cast<size_t>(out - start);
+}
+
+void initTextReader(TextReader *reader, ReadBytes read, void *handle) {
+    reader->read = read;
+    reader->handle = handle;
+    reader->decoder = TextDecoder{false, false};
+    reader->rawEnded = false;
+}
+
+int readText(TextReader *reader, unsigned char *buffer, int capacity) {
+    while (!reader->rawEnded && !reader->decoder.ended) {
+        // A carriage return held back from the previous block goes in front,
+        // so that a pair split between two reads still becomes a line feed.
+        int held = 0;
+        if (reader->decoder.carriageReturnHeld) {
+            buffer[0] = carriageReturn;
+            held = 1;
+        }
+        int got = reader->read(reader->handle, buffer + held, capacity - held);
+        if (got <= 0) {
+            reader->rawEnded = true;
+            return held;
+        }
+        size_t size = decodeTextBlock(&reader->decoder, buffer, static_cast<size_t>(held + got));
+        if (size > 0) return static_cast<int>(size);
+    }
+    return 0;
 }

@@ -1,12 +1,12 @@
-// Tests of the block-wise text mode: what the runtime's text streams make of
-// carriage returns, Ctrl+Z and line feeds, whatever the block boundaries.
+// Tests of the block-wise text streams: what the runtime's text streams make
+// of carriage returns, Ctrl+Z and line feeds, whatever the block boundaries.
+#include "textstream.h"
+
 #include <string.h>
 
 #include <string>
 
 #include <gtest/gtest.h>
-
-#include "glimpage_textmode.h"
 
 namespace {
 
@@ -28,22 +28,22 @@ int readRaw(void *handle, unsigned char *buffer, int size) {
     return static_cast<int>(count);
 }
 
-// The text read from data delivered chunk raw bytes at a time, taken size
-// bytes at a time.
-std::string decode(const std::string &data, int chunk, int size) {
-    static TextModeInput input; // large: not on the stack
+// The text read from data delivered chunk raw bytes at a time into a buffer
+// of capacity bytes.
+std::string decode(const std::string &data, int chunk, int capacity) {
     RawBytes raw = {data, 0, chunk, 0};
-    initTextModeInput(&input, readRaw, &raw);
+    TextReader reader;
+    initTextReader(&reader, readRaw, &raw);
     std::string text;
     unsigned char block[64];
     int count;
-    while ((count = readTextMode(&input, block, size)) > 0)
+    while ((count = readText(&reader, block, capacity)) > 0)
         text.append(reinterpret_cast<char *>(block), static_cast<size_t>(count));
-    EXPECT_EQ(0, readTextMode(&input, block, size)); // the end stays the end
+    EXPECT_EQ(0, readText(&reader, block, capacity)); // the end stays the end
     return text;
 }
 
-TEST(TextMode, DropsCarriageReturnsBeforeLineFeedsOnlyAndEndsAtCtrlZ) {
+TEST(TextStream, DropsCarriageReturnsBeforeLineFeedsOnlyAndEndsAtCtrlZ) {
     // Expectations as measured from the runtime's fopen(name, "r") streams: a
     // carriage return goes only right before a line feed, whatever the block
     // boundaries, and stays at the very end and before Ctrl+Z.
@@ -54,23 +54,31 @@ TEST(TextMode, DropsCarriageReturnsBeforeLineFeedsOnlyAndEndsAtCtrlZ) {
         {"a\r\032b", "a\r"},
         {"\r\r\r\n\n\r", "\r\r\n\n\r"},
         {std::string("\r\n\0\r\n", 5), std::string("\n\0\n", 3)},
+        {"0123456789\r\nabcdefgh\r\r\n", "0123456789\nabcdefgh\r\n"},
     };
     for (const auto &c : cases) {
         for (int chunk : {1, 2, 1000}) {
-            for (int size : {1, 5, 64}) {
+            for (int capacity : {2, 5, 64}) {
                 SCOPED_TRACE(testing::PrintToString(c.data) + " chunk " + std::to_string(chunk) +
-                             " size " + std::to_string(size));
-                EXPECT_EQ(c.text, decode(c.data, chunk, size));
+                             " capacity " + std::to_string(capacity));
+                EXPECT_EQ(c.text, decode(c.data, chunk, capacity));
             }
         }
     }
     // What has arrived is handed out at once: a pipe's first line is not held back.
-    static TextModeInput input;
     RawBytes raw = {"line\nmore\n", 0, 5, 0};
-    initTextModeInput(&input, readRaw, &raw);
+    TextReader reader;
+    initTextReader(&reader, readRaw, &raw);
     unsigned char block[64];
-    EXPECT_EQ(5, readTextMode(&input, block, sizeof block));
+    EXPECT_EQ(5, readText(&reader, block, sizeof block));
     EXPECT_EQ(1, raw.reads);
+}
+
+TEST(TextStream, ExpandsEveryLineFeed) {
+    const unsigned char in[] = "\na\r\n\n";
+    unsigned char out[2 * sizeof in];
+    size_t length = expandLineFeeds(in, sizeof in - 1, out);
+    EXPECT_EQ("\r\na\r\r\n\r\n", std::string(reinterpret_cast<char *>(out), length));
 }
 
 } // namespace

@@ -1,0 +1,49 @@
+// textstream.h: the C runtime's text streams on Windows, done on whole blocks
+// of binary input and output. Reading: a carriage return directly before a
+// line feed is dropped (also across block ends), any other carriage return is
+// kept, and Ctrl+Z (0x1A) ends the input for good. Writing: every line feed
+// leaves as carriage return and line feed. Doing this here, over large blocks,
+// keeps the runtime's per-byte text-mode cost out of the tools' copy loops.
+// Portable: the tests run it natively.
+#ifndef ORVI_TEXTSTREAM_H
+#define ORVI_TEXTSTREAM_H
+
+#include <stddef.h>
+
+// Reads up to size bytes into buffer. Returns the count read, 0 at the end of
+// the input and -1 on an error (which readers of text take as the end).
+typedef int (*ReadBytes)(void *handle, unsigned char *buffer, int size);
+
+struct TextDecoder {
+    bool ended;              // a Ctrl+Z has been met
+    bool carriageReturnHeld; // the last block ended in an undecided carriage return
+};
+
+// Translates data[0, size) in place and returns the new length (never more
+// than size). A carriage return that ends the block cannot be judged yet: it
+// is dropped from this block and carriageReturnHeld set, and the caller puts
+// it in front of the next block (or delivers it alone at the end of the
+// input). Bytes from a Ctrl+Z on are dropped and set ended.
+size_t decodeTextBlock(TextDecoder *decoder, unsigned char *data, size_t size);
+
+// Writes count bytes into out with every line feed expanded; out has room for
+// 2 * count bytes. Returns the length written.
+size_t expandLineFeeds(const unsigned char *bytes, size_t count, unsigned char *out);
+
+// A text stream over raw bytes from read(handle, ...).
+struct TextReader {
+    ReadBytes read;
+    void *handle;
+    TextDecoder decoder;
+    bool rawEnded; // read reported the end (or an error)
+};
+
+void initTextReader(TextReader *reader, ReadBytes read, void *handle);
+
+// Reads the next piece of text into buffer (capacity at least 2): the count,
+// 0 once the text has ended, and it stays ended. Makes one raw read per call
+// unless that read gives no text (a lone carriage return waiting for its
+// next byte), so what has arrived is handed out at once.
+int readText(TextReader *reader, unsigned char *buffer, int capacity);
+
+#endif
