@@ -30,14 +30,14 @@ wineprefix_setup() {
 # The wineserver keeps its socket in /tmp/wine-XXXXXX/server-DEV-INODE, named
 # after the prefix directory; it outlives the prefix unless removed with it.
 wineprefix_remove() {
-    wineserver -k 2>/dev/null
-    wineserver -w 2>/dev/null
+    wineserver -k 2>/dev/null || true
+    wineserver -w 2>/dev/null || true
     if [ -d "$WINEPREFIX" ]; then
         id=$(printf 'server-%x-%x' $(stat -c '%d %i' "$WINEPREFIX"))
         for dir in /tmp/wine-*/"$id"; do
             [ -d "$dir" ] || continue
             rm -rf "$dir"
-            rmdir "$(dirname "$dir")" 2>/dev/null
+            rmdir "$(dirname "$dir")" 2>/dev/null || true
         done
     fi
     rm -rf "$WINEPREFIX"
