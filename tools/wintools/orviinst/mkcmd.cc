@@ -1,5 +1,5 @@
 // mkcmd: quoting of command-line arguments (see mkcmd.h). Portable: no system
-// calls, memory from allocOrReport.
+// calls, memory from the allocator the caller passes.
 #include "mkcmd.h"
 
 #include <limits.h>
@@ -14,7 +14,7 @@ static size_t boundedLength(const char *text, size_t limit) {
     return n;
 }
 
-char *appendText(char *str, const char *text, int n) {
+char *appendText(char *str, const char *text, int n, Allocator *allocate) {
     if (n == 0) return str;
     size_t take = n < 0 ? strlen(text) : boundedLength(text, (size_t)n);
     size_t have = str ? strlen(str) : 0;
@@ -22,7 +22,7 @@ char *appendText(char *str, const char *text, int n) {
         free(str);
         return nullptr;
     }
-    char *grown = (char *)allocOrReport((int)(have + take + 1));
+    char *grown = (char *)allocate((int)(have + take + 1));
     if (grown != nullptr) {
         memcpy(grown, str ? str : "", have);
         memcpy(grown + have, text, take);
@@ -48,17 +48,18 @@ static bool needsWrapping(const char *text) {
 struct QuotedText {
     char *text;
     bool failed;
+    Allocator *allocate;
 };
 
 static void append(QuotedText *out, const char *text, int n) {
     if (out->failed || n == 0) return;
-    out->text = appendText(out->text, text, n);
+    out->text = appendText(out->text, text, n, out->allocate);
     if (out->text == nullptr) out->failed = true;
 }
 
-char *quoteArg(const char *text) {
+char *quoteArg(const char *text, Allocator *allocate) {
     bool wrapped = needsWrapping(text);
-    QuotedText out = {nullptr, false};
+    QuotedText out = {nullptr, false, allocate};
     if (wrapped) append(&out, "\"", 1);
     const char *mark = text;
     const char *p = text;

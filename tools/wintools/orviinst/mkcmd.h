@@ -8,21 +8,22 @@
 #ifndef ORVI_MKCMD_H
 #define ORVI_MKCMD_H
 
+// Where the blocks come from: a heap block of size bytes that free releases,
+// or null when memory ran out (the caller's allocator may tell the user so
+// first). quoteArg and appendText add no message of their own.
+typedef void *Allocator(int size);
+
 // Returns str followed by the first n bytes of text (fewer when text ends
 // sooner; all of it when n is negative) in a new heap block, and releases str.
 // n == 0 returns str itself (null stays null); a null str is treated as "".
 // When no memory is left, str is released and the result is null.
-char *appendText(char *str, const char *text, int n);
+char *appendText(char *str, const char *text, int n, Allocator *allocate);
 
 // Returns text quoted for a command line, in a new heap block the caller
 // releases with free. Text with white space (tab to carriage return, space) is
 // wrapped in double quotes; each double quote becomes \"; a run of backslashes
 // before a double quote, or at the end of a wrapped argument, is doubled; the
 // empty string becomes "". Returns null when no memory is left.
-char *quoteArg(const char *text);
-
-// The heap allocator of the program linking this module: a block of size
-// bytes, or null after telling the user that memory ran out.
-void *allocOrReport(int size);
+char *quoteArg(const char *text, Allocator *allocate);
 
 #endif

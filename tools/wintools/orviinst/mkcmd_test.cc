@@ -8,11 +8,11 @@
 
 #include <utility>
 
-// The allocator that the tool module provides, here with a switch that makes
-// the n-th allocation from now fail (0: none fails).
+// An allocator with a switch that makes the n-th allocation from now fail (0:
+// none fails).
 static int allocationsUntilFailure = 0;
 
-void *allocOrReport(int size) {
+static void *failingAlloc(int size) {
     if (allocationsUntilFailure > 0 && --allocationsUntilFailure == 0) return nullptr;
     return malloc((size_t)size);
 }
@@ -27,14 +27,14 @@ TEST(QuoteArg, WrapsOnlyWhiteSpaceAndKeepsClosingQuotesAndEmptyArguments) {
         {"C:\\Program Files\\", "\"C:\\Program Files\\\\\""},
     };
     for (const auto &c : cases) {
-        char *quoted = quoteArg(c.first);
+        char *quoted = quoteArg(c.first, failingAlloc);
         EXPECT_STREQ(quoted, c.second) << c.first;
         free(quoted);
     }
-    char *s = appendText(appendText(nullptr, "abc", -1), "abc", 2);
-    EXPECT_STREQ(s = appendText(s, "abc", 50), "abcababc"); // the text ends first
+    char *s = appendText(appendText(nullptr, "abc", -1, failingAlloc), "abc", 2, failingAlloc);
+    EXPECT_STREQ(s = appendText(s, "abc", 50, failingAlloc), "abcababc"); // the text ends first
     free(s);
-    EXPECT_EQ(appendText(nullptr, "abc", 0), nullptr);
+    EXPECT_EQ(appendText(nullptr, "abc", 0, failingAlloc), nullptr);
 }
 
 // Every allocation of a quoting in turn fails until one succeeds whole: a
@@ -45,12 +45,13 @@ TEST(OutOfMemory, FailsWholeAndReleasesEverything) {
     char *q = nullptr;
     for (int failAt = 1; failAt < 30 && !q; failAt++) {
         allocationsUntilFailure = failAt;
-        q = quoteArg(text);
+        q = quoteArg(text, failingAlloc);
         allocationsUntilFailure = 0;
     }
     EXPECT_STREQ(q, "\"x y\\\\\\\"z \\\\ end\\\\\"");
     free(q);
     allocationsUntilFailure = 1;
-    EXPECT_EQ(appendText(strdup("abc"), "def", -1), nullptr); // the block released, not leaked
+    EXPECT_EQ(appendText(strdup("abc"), "def", -1, failingAlloc),
+              nullptr); // the block released, not leaked
     allocationsUntilFailure = 0;
 }

@@ -16,7 +16,8 @@
 #include <stdlib.h>
 #include <string.h>
 
-void *allocOrReport(int size) {
+// The allocator of every string built here, quoting included.
+static void *allocOrReport(int size) {
     void *block = size >= 0 ? malloc(size > 0 ? (size_t)size : 1) : nullptr;
     if (block == nullptr) {
         char message[80];
@@ -42,7 +43,7 @@ static char *joined(const char *a, const char *b) {
 // step ran out of memory.
 static char *quotedAndReleased(char *path) {
     if (path == nullptr) return nullptr;
-    char *quoted = quoteArg(path);
+    char *quoted = quoteArg(path, allocOrReport);
     free(path);
     return quoted;
 }
@@ -102,8 +103,8 @@ static char *debugText(char *const *args) {
 static char *joinArguments(char *const *args) {
     char *line = nullptr;
     for (int i = 0; args[i] != nullptr; i++) {
-        if (i > 0 && (line = appendText(line, " ", 1)) == nullptr) return nullptr;
-        if ((line = appendText(line, args[i], -1)) == nullptr) return nullptr;
+        if (i > 0 && (line = appendText(line, " ", 1, allocOrReport)) == nullptr) return nullptr;
+        if ((line = appendText(line, args[i], -1, allocOrReport)) == nullptr) return nullptr;
     }
     return line;
 }

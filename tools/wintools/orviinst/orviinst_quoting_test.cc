@@ -13,12 +13,12 @@
 #include <string>
 #include <vector>
 
-void *allocOrReport(int size) {
+static void *heapAlloc(int size) {
     return malloc((size_t)size);
 }
 
 static std::string quotedForm(const std::string &text) {
-    char *q = quoteArg(text.c_str());
+    char *q = quoteArg(text.c_str(), heapAlloc);
     std::string result = q;
     free(q);
     return result;
