@@ -42,10 +42,9 @@ void startRtf(RtfFilter *filter, RtfSink *sink);
 // in the state, so blocks may be cut anywhere.
 void filterRtf(RtfFilter *filter, const unsigned char *data, size_t size);
 
-// Ends the document at the end of the input and flushes the sink. After a
-// complete input that is "\par }", a line feed and one zero byte; when the
-// input stopped inside an overstrike mark, a line feed, "\par }" and a line
-// feed with no zero byte (the pending underscore is dropped).
+// Ends the document at the end of the input and flushes the sink: an
+// overstrike mark the input stopped inside ("_" or "_" and backspace) is
+// written as plain text, then "\par }", a line feed and one zero byte.
 void finishRtf(RtfFilter *filter);
 
 // Makes the style with the given code current and writes its control string.

@@ -59,8 +59,7 @@ const PaddedString tabString = PADDED("\\tab ");
 
 const char header[] = HEADER_FONTS "\n" HEADER_COLOURS "\n" HEADER_PARAGRAPH;
 const PaddedString lineEnd = PADDED("\n\\par ");
-const PaddedString completeEnd = {"\\par }\n", sizeof "\\par }\n"}; // its zero byte included
-const PaddedString earlyEnd = PADDED("\n\\par }\n");
+const PaddedString documentEnd = {"\\par }\n", sizeof "\\par }\n"}; // its zero byte included
 
 #undef PADDED
 
@@ -244,9 +243,12 @@ void filterRtf(RtfFilter *filter, const unsigned char *data, size_t size) {
 void finishRtf(RtfFilter *filter) {
     Cursor c;
     openCursor(c, filter);
-    makeRoom(c);
-    put(c, filter->markBytes != 0 ? earlyEnd : completeEnd);
+    // A mark the input never finished is the plain text it is.
+    if (filter->markBytes >= 1) putCharacter(c, '_', false);
+    if (filter->markBytes == 2) putCharacter(c, backspace, false);
     filter->markBytes = 0;
+    makeRoom(c);
+    put(c, documentEnd);
     closeCursor(c, filter);
     filter->sink->flush(filter->sink);
 }

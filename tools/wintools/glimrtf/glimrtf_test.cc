@@ -12,7 +12,7 @@ namespace {
 
 const std::string B = "\\plain\\f2\\fs20\\b ", BI = "\\plain\\f2\\fs20\\b\\i ",
                   P = "\\plain\\f2\\fs20 ", lineEnd = "\n\\par " + P,
-                  end = std::string("\\par }\n") + '\0', earlyEnd = "\n\\par }\n";
+                  end = std::string("\\par }\n") + '\0';
 
 void collect(RtfSink *sink) {
     static_cast<std::string *>(sink->context)->append(sink->buffer, sink->used);
@@ -65,10 +65,10 @@ TEST(GlimrtfFilter, StylesCopiedBytesAndEndings) {
         {"\t\t" + mark("xy") + "z", "\\tab \\tab " + BI + "xy" + P + "z" + end},
         // Bytes other than the escaped ones are copied as they are.
         {odd + mark(odd), P + odd + BI + odd + end},
-        // A mark cut short ends without the zero byte.
-        {"_", earlyEnd},
-        {"_\b", earlyEnd},
-        {"a__", P + "a_" + earlyEnd},
+        // A mark the input cuts short is plain text, after a run too.
+        {"_", P + "_" + end},
+        {mark("x") + "_\b", BI + "x" + P + "_\b" + end},
+        {"a__", P + "a__" + end},
     };
     for (const auto &c : cases)
         EXPECT_EQ(convert(c.first), header + c.second) << "input: " << c.first;
