@@ -63,26 +63,8 @@ int readTextFile(void *handle, unsigned char *buffer, int size) {
 void closeTextFile(void *) {
     fileOpen = false;
 }
-// Overstrike mode must never make a console call after the detection.
 const PagerPlatform memoryPlatform = {
-    writeOutput,
-    writeError,
-    readNothing,
-    openTextFile,
-    readTextFile,
-    closeTextFile,
-    []() { return true; },
-    [](ScreenInfo *) { return false; },
-    [](const unsigned char *, int) -> bool { __builtin_trap(); },
-    [](ConsoleCell) -> bool { __builtin_trap(); },
-    [](int16_t, int16_t, int16_t, int16_t) -> bool { __builtin_trap(); },
-    [](uint16_t) -> bool { __builtin_trap(); },
-    []() -> bool { __builtin_trap(); },
-    [](uint32_t *) -> bool { __builtin_trap(); },
-    [](uint32_t) -> bool { __builtin_trap(); },
-    [](unsigned char *) -> int { __builtin_trap(); },
-    []() -> uint32_t { return 6; },
-    [](const char *, uint32_t) { __builtin_trap(); },
+    writeOutput, writeError, readNothing, openTextFile, readTextFile, closeTextFile, nullptr,
 };
 
 // Runs the pager over the input; returns what it wrote.

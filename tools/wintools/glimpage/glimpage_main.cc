@@ -15,6 +15,7 @@
 
 #include "glimpage_output.h"
 #include "glimpage_pager.h"
+#include "sysio.h"
 
 int main(int argc, char **argv) {
     const char *program = argc > 0 && argv[0] != nullptr ? argv[0] : "glimpage";
@@ -25,6 +26,8 @@ int main(int argc, char **argv) {
         fprintf(stderr, "usage: %s [-u] [-r] {script-file | -} [text-file | -]\n", program);
         return 1;
     }
+    setBinaryMode(0);
+    setBinaryMode(1);
     const PagerPlatform *platform = systemPlatform();
     setPagerPlatform(platform);
     static unsigned char scriptBlock[1 << 16];

@@ -11,6 +11,8 @@ void *(*blankPageAllocator)(size_t size) = malloc;
 namespace {
 
 const PagerPlatform *platform;
+// Null without a console; asked by initConsole, then only while isConsole.
+const ConsoleServices *console;
 
 // Console input mode bits cleared for the prompt: line input and echo. Every
 // other bit (processed input among them) stays, so Ctrl+C keeps working.
@@ -22,14 +24,14 @@ const char PromptText[] = "-More-";
 int setAttributeOrFail(uint16_t attribute, const char *caption) {
     if (!consoleState.isConsole) return 0;
     flushOutput();
-    if (!platform->setTextAttribute(attribute))
-        return reportConsoleFailure(caption, platform->lastError());
+    if (!console->setTextAttribute(attribute))
+        return reportConsoleFailure(caption, console->lastError());
     return 0;
 }
 
 int moveToPageOrigin() {
-    if (!platform->setCursorPosition(consoleState.pageOrigin))
-        return reportConsoleFailure("Set cursor position", platform->lastError());
+    if (!console->setCursorPosition(consoleState.pageOrigin))
+        return reportConsoleFailure("Set cursor position", console->lastError());
     return 0;
 }
 
@@ -51,26 +53,26 @@ bool makeBlankPage() {
 // a key that goes on, 0 for a quit, -1 after a failure was reported.
 int readPromptKey() {
     if (!consoleState.consoleInputOpen) {
-        if (!platform->openConsoleInput())
-            return reportConsoleFailure("More In", platform->lastError());
+        if (!console->openConsoleInput())
+            return reportConsoleFailure("More In", console->lastError());
         consoleState.consoleInputOpen = true;
     }
     uint32_t mode;
-    if (!platform->getInputMode(&mode))
-        return reportConsoleFailure("More mode in", platform->lastError());
-    if (!platform->setInputMode(mode & ~(LineInputMode | EchoInputMode)))
-        return reportConsoleFailure("More mode out", platform->lastError());
+    if (!console->getInputMode(&mode))
+        return reportConsoleFailure("More mode in", console->lastError());
+    if (!console->setInputMode(mode & ~(LineInputMode | EchoInputMode)))
+        return reportConsoleFailure("More mode out", console->lastError());
     unsigned char key = 0;
-    int got = platform->readKey(&key);
+    int got = console->readKey(&key);
     if (got < 0) {
         // Take the code before anything else can change it, and do not leave
         // the user's console without echo behind.
-        uint32_t code = platform->lastError();
-        platform->setInputMode(mode);
+        uint32_t code = console->lastError();
+        console->setInputMode(mode);
         return reportConsoleFailure("More read", code);
     }
-    if (!platform->setInputMode(mode))
-        return reportConsoleFailure("Reset more mode", platform->lastError());
+    if (!console->setInputMode(mode))
+        return reportConsoleFailure("Reset more mode", console->lastError());
     // No byte at all means the console input is at its end: nobody can
     // answer the prompt any more, so it counts as a quit.
     if (got == 0 || key == 'q' || key == 0x1A) return 0;
@@ -81,6 +83,7 @@ int readPromptKey() {
 
 void setPagerPlatform(const PagerPlatform *table) {
     platform = table;
+    console = table->console;
     resetConsoleState();
 }
 
@@ -106,10 +109,14 @@ uint16_t reverseOf(uint16_t attribute) {
 }
 
 int initConsole() {
-    if (!platform->standardHandlesValid())
-        return reportConsoleFailure("Invalid std handle", platform->lastError());
+    if (console == nullptr) {
+        consoleState.isConsole = false;
+        return 0;
+    }
+    if (!console->standardHandlesValid())
+        return reportConsoleFailure("Invalid std handle", console->lastError());
     ScreenInfo info;
-    if (!platform->getScreenInfo(&info)) {
+    if (!console->getScreenInfo(&info)) {
         consoleState.isConsole = false;
         return 0;
     }
@@ -119,9 +126,9 @@ int initConsole() {
     consoleState.pageRows = info.windowBottom - info.windowTop + 1;
     consoleState.pageColumns = info.bufferWidth;
     if (!makeBlankPage()) return reportConsoleFailure("Write file", NotEnoughMemoryCode);
-    if (!platform->writeBlankPage(consoleState.blankPage, consoleState.blankPageSize))
-        return reportConsoleFailure("Write file", platform->lastError());
-    if (!platform->getScreenInfo(&info)) {
+    if (!console->writeBlankPage(consoleState.blankPage, consoleState.blankPageSize))
+        return reportConsoleFailure("Write file", console->lastError());
+    if (!console->getScreenInfo(&info)) {
         // No longer a console: go on writing overstruck text.
         consoleState.isConsole = false;
         return 0;
@@ -133,8 +140,8 @@ int initConsole() {
     if (moveToPageOrigin() < 0) return -1;
     int16_t top = consoleState.pageOrigin.row;
     int16_t bottom = static_cast<int16_t>(static_cast<uint16_t>(top + consoleState.pageRows - 1));
-    if (!platform->setWindowPosition(info.windowLeft, top, info.windowRight, bottom))
-        return reportConsoleFailure("Set window position", platform->lastError());
+    if (!console->setWindowPosition(info.windowLeft, top, info.windowRight, bottom))
+        return reportConsoleFailure("Set window position", console->lastError());
     return 0;
 }
 
@@ -146,14 +153,14 @@ int setReverseAttribute() {
     return setAttributeOrFail(consoleState.reverseAttribute, "Reverse Mode");
 }
 
+bool wrapsAtLastCell(int c, int pageColumns, int *column) {
+    if (c != '\n' && (*column)++ % pageColumns != 0) return false;
+    *column = 1;
+    return true;
+}
+
 int countConsoleRow(int c) {
-    if (c != '\n') {
-        // A row is finished when its last cell is written: the console wraps
-        // at once, so a full row followed by a line feed counts two rows.
-        int k = consoleState.screenColumn++;
-        if (k % consoleState.pageColumns != 0) return 0;
-    }
-    consoleState.screenColumn = 1;
+    if (!console->rowFinished(c, consoleState.pageColumns, &consoleState.screenColumn)) return 0;
     return morePrompt(false);
 }
 
@@ -193,21 +200,21 @@ int morePrompt(bool pageBreak) {
     flushOutput();
     ScreenInfo info;
     uint16_t inForce = consoleState.normalAttribute;
-    if (platform->getScreenInfo(&info)) inForce = info.attribute;
-    platform->setTextAttribute(consoleState.reverseAttribute);
+    if (console->getScreenInfo(&info)) inForce = info.attribute;
+    console->setTextAttribute(consoleState.reverseAttribute);
     for (const char *p = PromptText; *p; ++p)
         writeOutputByte(*p);
     flushOutput();
 
     int key = readPromptKey();
     if (key < 0) return -1;
-    platform->setTextAttribute(consoleState.normalAttribute);
+    console->setTextAttribute(consoleState.normalAttribute);
     if (key == 0) {
         consoleState.exitStatus = 0;
         return -1;
     }
     if (clearPage() < 0) return -1;
-    platform->setTextAttribute(inForce);
+    console->setTextAttribute(inForce);
     return 0;
 }
 
@@ -215,7 +222,7 @@ int clearPage() {
     if (!consoleState.isConsole) return 0;
     flushOutput();
     if (moveToPageOrigin() < 0) return -1;
-    platform->writeBlankPage(consoleState.blankPage, consoleState.blankPageSize);
+    console->writeBlankPage(consoleState.blankPage, consoleState.blankPageSize);
     if (moveToPageOrigin() < 0) return -1;
     consoleState.rowCount = 1;
     return 0;
@@ -223,10 +230,10 @@ int clearPage() {
 
 int reportConsoleFailure(const char *caption, uint32_t code) {
     flushOutput();
-    platform->showFailure(caption, code);
+    console->showFailure(caption, code);
     // The attribute in force at start is only known on a console; setting an
     // unknown one could leave the user's console black on black.
-    if (consoleState.isConsole) platform->setTextAttribute(consoleState.normalAttribute);
+    if (consoleState.isConsole) console->setTextAttribute(consoleState.normalAttribute);
     consoleState.exitStatus = 1;
     return -1;
 }

@@ -86,6 +86,10 @@ int setReverseAttribute();
 // Row counting of putOutputChar once the byte is written to a console.
 int countConsoleRow(int c);
 
+// The row rule of a console that wraps as soon as a row's last cell is
+// written: a row of exactly pageColumns bytes and its line feed count two.
+bool wrapsAtLastCell(int c, int pageColumns, int *column);
+
 // Writes a byte; on a console counts rows and may prompt.
 inline int putOutputChar(int c) {
     writeOutputByte(c);

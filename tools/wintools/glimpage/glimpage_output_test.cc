@@ -29,15 +29,7 @@ bool fails(const std::string &call, const std::string &entry = "") {
     return call == fake.failingCall && ++fake.uses == fake.failOnCall;
 }
 
-const PagerPlatform fakeTable = {
-    [](const unsigned char *bytes, int count) {
-        fake.out.append(reinterpret_cast<const char *>(bytes), static_cast<size_t>(count));
-    },
-    [](const char *) {},
-    [](void *, unsigned char *, int) { return 0; },
-    [](const char *) -> void * { return nullptr; },
-    [](void *, unsigned char *, int) { return 0; },
-    [](void *) {},
+const ConsoleServices fakeConsole = {
     [] { return fake.handlesValid; },
     [](ScreenInfo *info) {
         *info = fake.screen;
@@ -64,6 +56,18 @@ const PagerPlatform fakeTable = {
     [](const char *caption, uint32_t code) {
         fake.log += std::string("box ") + caption + " " + std::to_string(code) + " | ";
     },
+    wrapsAtLastCell,
+};
+const PagerPlatform fakeTable = {
+    [](const unsigned char *bytes, int count) {
+        fake.out.append(reinterpret_cast<const char *>(bytes), static_cast<size_t>(count));
+    },
+    [](const char *) {},
+    [](void *, unsigned char *, int) { return 0; },
+    [](const char *) -> void * { return nullptr; },
+    [](void *, unsigned char *, int) { return 0; },
+    [](void *) {},
+    &fakeConsole,
 };
 
 // A console window of columns x rows whose cursor is on its last row.

@@ -1,8 +1,7 @@
-// glimpage_platform.h: the few system services the pager's portable core
-// needs. Each platform defines the services of systemLayer (glimpage_win32.cc
-// on Windows, glimpage_posix.cc natively), gathered here into one table; tests
-// and the fuzzer supply their own, with in-memory files and recorded console
-// calls.
+// glimpage_platform.h: the system services the pager's portable core uses,
+// as one table. Each platform's layer defines systemPlatform() with its own
+// table (glimpage_win32.cc on Windows, glimpage_posix.cc natively); the tests
+// and the fuzzer build theirs over memory.
 #ifndef GLIMPAGE_PLATFORM_H
 #define GLIMPAGE_PLATFORM_H
 
@@ -27,29 +26,17 @@ struct ConsoleCell {
     int16_t row;
 };
 
+// How a screen wraps its rows: tells whether writing byte c finished a row,
+// keeping *column (the 1-based cell of the next byte on the row) up to date.
+// Screens differ in when a full row wraps.
+typedef bool (*RowRule)(int c, int pageColumns, int *column);
 
-struct PagerPlatform {
-    // Standard output, as a stream in the system's own mode (text mode on
-    // Windows: every line feed leaves as carriage return and line feed).
-    // Write errors are not reported, as buffered standard output would not.
-    void (*writeOutput)(const unsigned char *bytes, int count);
-    // Appends a complete message to standard error.
-    void (*writeError)(const char *text);
-    // Standard input (the script), read like writeOutput writes.
-    ReadBytes readInput;
-
-    // Text files named by the script, opened for reading as text streams.
-    // openTextFile returns null when the file cannot be opened (a directory
-    // counts as one that cannot be opened).
-    void *(*openTextFile)(const char *name);
-    ReadBytes readTextFile;
-    void (*closeTextFile)(void *file);
-
-    // Console services. Each returns true on success; after a failure
-    // lastError gives the system's error code for it.
-    // Called first in every run, before any read or write: the layer's own
-    // start-up work is done there too.
+// A console to page on. Each service returns true on success; after a
+// failure lastError gives the system's code for it.
+struct ConsoleServices {
     bool (*standardHandlesValid)();
+    // Fails when standard output is not a console: the run then writes
+    // overstruck text and asks nothing more of this table.
     bool (*getScreenInfo)(ScreenInfo *info);
     bool (*writeBlankPage)(const unsigned char *bytes, int count);
     bool (*setCursorPosition)(ConsoleCell cell);
@@ -65,55 +52,29 @@ struct PagerPlatform {
     // Shows a fatal console failure to the user: the system's text for code
     // (or a fallback naming the code when the system has none) under caption.
     void (*showFailure)(const char *caption, uint32_t code);
+    RowRule rowFinished;
 };
 
-// The services of the system this program was built for, defined by its
-// system layer (glimpage_win32.cc or glimpage_posix.cc), one per table entry.
-namespace systemLayer {
-void writeOutput(const unsigned char *bytes, int count);
-void writeError(const char *text);
-int readInput(void *, unsigned char *buffer, int size);
-void *openTextFile(const char *name);
-int readTextFile(void *file, unsigned char *buffer, int size);
-void closeTextFile(void *file);
-bool standardHandlesValid();
-bool getScreenInfo(ScreenInfo *info);
-bool writeBlankPage(const unsigned char *bytes, int count);
-bool setCursorPosition(ConsoleCell cell);
-bool setWindowPosition(int16_t left, int16_t top, int16_t right, int16_t bottom);
-bool setTextAttribute(uint16_t attribute);
-bool openConsoleInput();
-bool getInputMode(uint32_t *mode);
-bool setInputMode(uint32_t mode);
-int readKey(unsigned char *key);
-uint32_t lastError();
-void showFailure(const char *caption, uint32_t code);
-} // namespace systemLayer
+struct PagerPlatform {
+    // Standard output, as a stream in the system's own mode (text mode on
+    // Windows: every line feed leaves as carriage return and line feed).
+    void (*writeOutput)(const unsigned char *bytes, int count);
+    // Appends a complete message to standard error.
+    void (*writeError)(const char *text);
+    // Standard input (the script), read like writeOutput writes; the handle
+    // is not used.
+    ReadBytes readInput;
+    // Text files named by the script, opened for reading as text streams.
+    // openTextFile returns null when the file cannot be opened (a directory
+    // counts as one that cannot be opened).
+    void *(*openTextFile)(const char *name);
+    ReadBytes readTextFile;
+    void (*closeTextFile)(void *file);
+    // Null when the system offers no console: output is then never one.
+    const ConsoleServices *console;
+};
 
 // The table of the system this program was built for.
-inline const PagerPlatform *systemPlatform() {
-    using namespace systemLayer;
-    static const PagerPlatform table = {
-        writeOutput,
-        writeError,
-        readInput,
-        openTextFile,
-        readTextFile,
-        closeTextFile,
-        standardHandlesValid,
-        getScreenInfo,
-        writeBlankPage,
-        setCursorPosition,
-        setWindowPosition,
-        setTextAttribute,
-        openConsoleInput,
-        getInputMode,
-        setInputMode,
-        readKey,
-        lastError,
-        showFailure,
-    };
-    return &table;
-}
+const PagerPlatform *systemPlatform();
 
 #endif

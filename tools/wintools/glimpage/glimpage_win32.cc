@@ -9,11 +9,12 @@
 #include <stdlib.h>
 #include <windows.h>
 
+#include "glimpage_output.h"
 #include "glimpage_platform.h"
 #include "glimpage_win32.h"
 #include "sysio.h"
 
-namespace systemLayer {
+namespace {
 
 HANDLE outputHandle = INVALID_HANDLE_VALUE;
 HANDLE consoleInput = INVALID_HANDLE_VALUE;
@@ -73,10 +74,7 @@ void closeTextFile(void *file) {
     free(file);
 }
 
-// The run's first call, so also where the standard streams go binary.
 bool standardHandlesValid() {
-    setBinaryMode(0);
-    setBinaryMode(1);
     outputHandle = GetStdHandle(STD_OUTPUT_HANDLE);
     HANDLE inputHandle = GetStdHandle(STD_INPUT_HANDLE);
     return outputHandle != INVALID_HANDLE_VALUE && inputHandle != INVALID_HANDLE_VALUE;
@@ -153,7 +151,21 @@ void showFailure(const char *caption, uint32_t code) {
     if (systemText != nullptr) LocalFree(systemText);
 }
 
-} // namespace systemLayer
+const ConsoleServices console = {
+    standardHandlesValid, getScreenInfo,    writeBlankPage,   setCursorPosition,
+    setWindowPosition,    setTextAttribute, openConsoleInput, getInputMode,
+    setInputMode,         readKey,          lastError,        showFailure,
+    wrapsAtLastCell,
+};
+
+} // namespace
+
+const PagerPlatform *systemPlatform() {
+    static const PagerPlatform table = {
+        writeOutput, writeError, readInput, openTextFile, readTextFile, closeTextFile, &console,
+    };
+    return &table;
+}
 
 const char *failureText(const char *systemText, uint32_t code, char fallback[FailureTextSize]) {
     if (systemText != nullptr && systemText[0] != '\0') return systemText;
