@@ -29,6 +29,9 @@ int findConfigValue(ConfigValueList list, const char *name, char **out);
 // the data is empty or when memory runs out.
 int makeEnvEntry(ConfigValueList list, const char *name, char **out);
 
+// The system's text for an error code, with inserts such as %1 left as
+// written; null when the system has none. The caller frees it with LocalFree.
+char *systemErrorText(DWORD code);
 // The "Error Report" box with message, a line feed and the system's text for
 // code; shows nothing when the system has no text for the code.
 void reportSystemError(const char *message, DWORD code);

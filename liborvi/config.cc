@@ -138,7 +138,7 @@ int makeEnvEntry(ConfigValueList list, const char *name, char **out) {
     return 0;
 }
 
-void reportSystemError(const char *message, DWORD code) {
+char *systemErrorText(DWORD code) {
     char *systemText = nullptr;
     // Inserts are left as written: with no arguments to fill them, a text such
     // as "%1 is not a valid Win32 application." would otherwise make the call
@@ -146,10 +146,16 @@ void reportSystemError(const char *message, DWORD code) {
     DWORD length = FormatMessageA(
         FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS,
         nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), (LPSTR)&systemText, 0, nullptr);
-    if (length == 0 || systemText == nullptr) {
-        if (systemText != nullptr) LocalFree((HLOCAL)systemText);
-        return;
+    if (length == 0 && systemText != nullptr) {
+        LocalFree((HLOCAL)systemText);
+        systemText = nullptr;
     }
+    return systemText;
+}
+
+void reportSystemError(const char *message, DWORD code) {
+    char *systemText = systemErrorText(code);
+    if (systemText == nullptr) return;
     size_t size = strlen(message) + strlen(systemText) + 32;
     char *composed = (char *)zeroedLocal(size);
     if (composed != nullptr) snprintf(composed, size, "%s\n%s", message, systemText);

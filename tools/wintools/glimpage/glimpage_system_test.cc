@@ -2,6 +2,7 @@
 // the runtime's own text streams make of them on Windows (plain bytes
 // natively), and failure boxes have a text even for unknown codes.
 #include <stdio.h>
+#include <string.h>
 
 #include <string>
 
@@ -13,6 +14,7 @@
 #include <windows.h>
 
 #include "glimpage_win32.h"
+#include "orviconf.h"
 #endif
 
 namespace {
@@ -84,6 +86,11 @@ TEST(SystemLayer, FailureBoxesFallBackToTheErrorNumber) {
     EXPECT_STREQ("error 4294967295", failureText(nullptr, 0xFFFFFFFFu, fallback));
     EXPECT_STREQ("error 536914893", failureText("", 0x2000ABCDu, fallback));
     EXPECT_STREQ("Access denied.", failureText("Access denied.", 5, fallback));
+    // A text with an insert comes as written: nothing is read for the %1.
+    char *text = systemErrorText(ERROR_BAD_EXE_FORMAT);
+    ASSERT_NE(nullptr, text);
+    EXPECT_NE(nullptr, strstr(text, "%1")) << text;
+    LocalFree(text);
 }
 #endif
 

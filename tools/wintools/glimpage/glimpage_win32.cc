@@ -12,6 +12,7 @@
 #include "glimpage_output.h"
 #include "glimpage_platform.h"
 #include "glimpage_win32.h"
+#include "orviconf.h"
 #include "sysio.h"
 
 namespace {
@@ -141,13 +142,9 @@ uint32_t lastError() {
 }
 
 void showFailure(const char *caption, uint32_t code) {
-    char *systemText = nullptr;
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM,
-                                  nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-                                  reinterpret_cast<char *>(&systemText), 0, nullptr);
+    char *systemText = systemErrorText(code);
     char fallback[FailureTextSize];
-    const char *text = failureText(length != 0 ? systemText : nullptr, code, fallback);
-    MessageBoxA(nullptr, text, caption, MB_ICONERROR);
+    MessageBoxA(nullptr, failureText(systemText, code, fallback), caption, MB_ICONERROR);
     if (systemText != nullptr) LocalFree(systemText);
 }
 
