@@ -79,11 +79,13 @@ def split_trace(err):
     return b"".join(own), boxes
 
 
-def run(args, stdin=b"", env=None, cwd=None, boxes=False, timeout=120):
+def run(args, stdin=b"", env=None, cwd=None, boxes=False, timeout=120, stdout=None):
     """Runs a program with standard input from bytes or an open file. Windows
     programs run under Wine; with boxes=True their MessageBoxA calls are traced
     and returned. Output goes through files, not pipes: Wine's helper
-    processes can hold a pipe open long after the program ends."""
+    processes can hold a pipe open long after the program ends. stdout="full"
+    writes to /dev/full instead, a number n into a pipe closed once its first
+    n bytes or fewer are read (out is then empty)."""
     cmd, run_env = list(args), dict(os.environ, **(env or {}))
     if WINDOWS and cmd[0].lower().endswith(".exe"):
         cmd = ["wine"] + cmd
@@ -94,8 +96,22 @@ def run(args, stdin=b"", env=None, cwd=None, boxes=False, timeout=120):
             inp.write(stdin)
             inp.seek(0)
             stdin = inp
-        status = subprocess.run(cmd, stdin=stdin, stdout=out, stderr=err, env=run_env, cwd=cwd,
-                                timeout=timeout).returncode
+        reader, target = None, out
+        if stdout == "full":
+            target = os.open("/dev/full", os.O_WRONLY)
+        elif stdout is not None:
+            reader, target = os.pipe()
+        with subprocess.Popen(cmd, stdin=stdin, stdout=target, stderr=err, env=run_env,
+                              cwd=cwd) as child:
+            if stdout is not None:
+                os.close(target)
+            if reader is not None:
+                os.read(reader, stdout)
+                os.close(reader)
+            try:
+                status = child.wait(timeout)
+            finally:
+                child.kill()
         out.seek(0)
         err.seek(0)
         own_err, found = split_trace(err.read())

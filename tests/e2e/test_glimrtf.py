@@ -1,6 +1,7 @@
 """glimrtf as a program: the whole document byte for byte, its exit status
 and its standard streams: text streams on Windows, bytes as they are natively."""
 
+import re
 import unittest
 
 import orvitest
@@ -31,7 +32,7 @@ class Document(unittest.TestCase):
         check(self, b"", END, "-x", "file.txt")
         check(self, b"_\bHi\n_\b", BI + b"H" + P + b"i" + LINE_END + b"_\b" + END)
 
-    def test_long_input_streams_through_many_blocks(self):
+    def test_long_input_streams_through_many_blocks_and_failed_writes_end_it(self):
         # Each line starts and ends the same state; about 3 MB cuts lines and
         # marks at every possible place of the blocks.
         line = b"_\bxa{b}\t_\b\\c\fd__\bz\n"
@@ -39,6 +40,11 @@ class Document(unittest.TestCase):
             + b"z" + LINE_END
         count = 3 * 1024 * 1024 // len(line)
         check(self, line * count, piece * count + END)
+        # A full device is named on standard error; a reader that has gone is not.
+        for stdout, err in [("full", rb"glimrtf: .+\r?\n"), (100, b"")]:
+            r = orvitest.run([GLIMRTF], stdin=line * count, stdout=stdout)
+            self.assertEqual(r.status, 1, stdout)
+            self.assertTrue(re.fullmatch(err, r.err), r.err)
 
     def test_standard_input_stream(self):
         if not orvitest.WINDOWS:

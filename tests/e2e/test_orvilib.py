@@ -2,6 +2,7 @@
 registry of the run's prefix."""
 
 import os
+import re
 import unittest
 
 import orvitest
@@ -17,8 +18,8 @@ CONFIG_VALUES = (
     '"' + LONGEST_NAME + '"=' + orvitest.reg_text(LONG_DATA) + '\n')
 
 
-def orvilib(*args):
-    return orvitest.run([orvitest.program("orvilib"), *args], boxes=True)
+def orvilib(*args, stdout=None):
+    return orvitest.run([orvitest.program("orvilib"), *args], boxes=True, stdout=stdout)
 
 
 @unittest.skipUnless(orvitest.WINDOWS, "orvilib is a Windows program")
@@ -61,6 +62,12 @@ class OrvilibTest(orvitest.ConfigKeyTest):
             with self.subTest(args=args[:3]):
                 r = orvilib(*args)
                 self.assertEqual((r.status, r.out, r.err, r.boxes), (0, out + b"\r\n", b"", []))
+        # A failed write: status 1, and one line on standard error unless the
+        # pipe's reader has gone.
+        for stdout, err in [("full", rb"orvilib: .+\r\n"), (100, b"")]:
+            r = orvilib("-b", LONGEST_NAME, stdout=stdout)
+            self.assertEqual((r.status, r.boxes), (1, []), stdout)
+            self.assertTrue(re.fullmatch(err, r.err), r.err)
 
     def test_malformed_command_lines_print_the_usage_and_touch_nothing(self):
         # The key is missing: a registry access would show a box instead.

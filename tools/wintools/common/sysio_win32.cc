@@ -6,6 +6,15 @@
 #include <fcntl.h>
 #include <io.h>
 #include <limits.h>
+#include <windows.h>
+
+// A write into a pipe fails when its reader has gone. The runtime has no errno
+// for that (Windows says ERROR_NO_DATA, Wine ERROR_PIPE_NOT_CONNECTED, and
+// Wine's runtime clears the last error in binary mode): it says EINVAL. Name
+// it EPIPE, as POSIX does, so that isClosedPipe knows it.
+static void nameClosedPipe(int fd) {
+    if (GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(fd))) == FILE_TYPE_PIPE) errno = EPIPE;
+}
 
 int readDescriptor(int fd, unsigned char *buffer, int size) {
     return _read(fd, buffer, static_cast<unsigned>(size));
@@ -18,6 +27,7 @@ int writeDescriptor(int fd, const void *bytes, size_t count) {
         int written = _write(fd, next, piece);
         if (written <= 0) {
             if (written == 0) errno = EIO;
+            if (written < 0) nameClosedPipe(fd);
             return -1;
         }
         next += written;

@@ -6,14 +6,17 @@
 // console: a highlighted character as underscore, backspace, character) on
 // standard input and writes one RTF document on standard output: every line a
 // paragraph in 10-point Courier New, overstruck characters bold italic, the
-// rest of a line after a form feed bold. Arguments are ignored; the exit
-// status is always 0. On Windows both streams are text streams, read and
-// written in large binary blocks with the runtime's text-mode rules applied
-// here (textstream.h): its own byte-wise text mode is far too slow for big
-// listings.
+// rest of a line after a form feed bold. Arguments are ignored. Exit status
+// 0, or 1 when writing fails: one line on standard error says why, except for
+// a pipe whose reader has gone. On Windows both streams are text streams,
+// read and written in large binary blocks with the runtime's text-mode rules
+// applied here (textstream.h): its own byte-wise text mode is far too slow
+// for big listings.
 #include "glimrtf.h"
 #include "sysio.h"
 #include "textstream.h"
+
+#include <errno.h>
 
 namespace {
 
@@ -40,16 +43,21 @@ int readInput() {
     return got > 0 ? got : 0; // a read error ends the input
 }
 
-// Failures are ignored: the filter has no way to report them.
+// The error of the first failed write, 0 while writing succeeds. The filter
+// cannot stop, so once output has failed the rest is dropped and the main
+// loop ends at the next block.
+int outputError = 0;
+
 void flushToOutput(RtfSink *sink) {
     const unsigned char *bytes = reinterpret_cast<unsigned char *>(sink->buffer);
     size_t size = sink->used;
+    sink->used = 0;
+    if (outputError != 0) return;
     if (textStreams) {
         size = expandLineFeeds(bytes, size, expandedBuffer);
         bytes = expandedBuffer;
     }
-    writeDescriptor(1, bytes, size);
-    sink->used = 0;
+    if (writeDescriptor(1, bytes, size) != 0) outputError = errno;
 }
 
 } // namespace
@@ -63,8 +71,8 @@ int main() {
     RtfFilter filter;
     startRtf(&filter, &sink);
     int size;
-    while ((size = readInput()) > 0)
+    while (outputError == 0 && (size = readInput()) > 0)
         filterRtf(&filter, inputBuffer, static_cast<size_t>(size));
     finishRtf(&filter);
-    return 0;
+    return outputError == 0 ? 0 : writeFailureStatus("glimrtf", outputError);
 }

@@ -6,12 +6,16 @@
 // configuration key under HKEY_LOCAL_MACHINE. -k reads another key below
 // HKEY_LOCAL_MACHINE (forward slashes in it are taken as backslashes). The
 // value is printed with forward slashes, or with backslashes under -b.
-// Exit status 0, or 1 on a bad command line (usage on standard error) or a
-// registry failure (shown in an Error Report box).
+// Exit status 0, or 1 on a bad command line (usage on standard error), a
+// registry failure (shown in an Error Report box) or a failed write (one line
+// on standard error, nothing for a pipe whose reader has gone).
 #include "orviconf.h"
+#include "sysio.h"
 
+#include <errno.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 // Direction of convertSlashes: 1 turns "/" into "\", 0 turns "\" into "/".
 static int backslashMode = 0;
@@ -60,8 +64,18 @@ static Query scanArguments(int argc, char **argv) {
     return query;
 }
 
+// Writes the value and a line feed straight to the descriptor, whose text mode
+// still turns the line feed into CR LF: a stream's printf would report success
+// on a device that refuses the bytes. Returns the exit status.
+static int printValue(const char *value) {
+    if (writeDescriptor(1, value, strlen(value)) != 0 || writeDescriptor(1, "\n", 1) != 0)
+        return writeFailureStatus("orvilib", errno);
+    return 0;
+}
+
 int main(int argc, char **argv) {
     Query query = scanArguments(argc, argv);
+    ignoreClosedPipes();
 
     char *defaultKey = nullptr;
     const char *key = query.key;
@@ -93,6 +107,5 @@ int main(int argc, char **argv) {
         return 1;
     }
     convertSlashes(value);
-    printf("%s\n", value);
-    return 0;
+    return printValue(value);
 }
