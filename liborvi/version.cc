@@ -6,7 +6,8 @@
 #include <stdlib.h>
 #include <string.h>
 
-const char configVersion[] = "1.3";
+// The release's major.minor, from the project version (liborvi/CMakeLists.txt).
+const char configVersion[] = ORVI_CONFIG_VERSION;
 
 static const char keyPrefix[] = "SOFTWARE\\Kestrova\\Vemto\\";
 

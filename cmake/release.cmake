@@ -1,0 +1,75 @@
+# Releases: what every build of a deliverable carries (version resource,
+# reproducible bytes) and what `cmake --install` puts where. Included from the
+# top CMakeLists.txt before the tools; orvi_release_rules() runs after them.
+# The version is the project's (project() in the top CMakeLists.txt), the one
+# place to change it; the registry key's configuration version is its
+# major.minor (liborvi).
+
+# Reproducible bytes: the same commit built in any two directories gives the
+# same deliverables. No build path in the objects (__FILE__, debug info), and
+# no link time stamp in the PE header (nor the checksum that covers it). The
+# sanitizer build keeps its real paths, for its reports and debuggers.
+if(NOT ORVI_SANITIZE)
+    add_compile_options(
+        "$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${PROJECT_SOURCE_DIR}/=>"
+        "$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${PROJECT_BINARY_DIR}/=>")
+endif()
+if(WIN32)
+    add_link_options(LINKER:--no-insert-timestamp)
+    enable_language(RC)
+endif()
+
+# orvi_version_resource(target file description): gives a Windows deliverable
+# its VERSIONINFO resource from cmake/version.rc.in. The resource is compiled
+# in an object library of its own, since windres takes none of the compiler
+# options that the targets carry.
+function(orvi_version_resource target file description)
+    get_filename_component(ORVI_RC_INTERNAL_NAME ${file} NAME_WE)
+    set(ORVI_RC_FILE ${file})
+    set(ORVI_RC_DESCRIPTION ${description})
+    if(file MATCHES "\\.dll$")
+        set(ORVI_RC_FILETYPE VFT_DLL)
+    else()
+        set(ORVI_RC_FILETYPE VFT_APP)
+    endif()
+    set(rc ${PROJECT_BINARY_DIR}/version/${target}.rc)
+    configure_file(${PROJECT_SOURCE_DIR}/cmake/version.rc.in ${rc} @ONLY)
+    add_library(${target}_version OBJECT ${rc})
+    target_link_libraries(${target} PRIVATE ${target}_version)
+endfunction()
+
+# Version resources and install rules, once every target exists. Windows:
+# the five deliverables in bin/ and the README as a CR LF text file
+# (README.txt). Native: the three portable tools in bin/, their manual pages in
+# share/man/man1/, each page's footer naming the release.
+function(orvi_release_rules)
+    set(wintools ${PROJECT_SOURCE_DIR}/tools/wintools)
+    if(WIN32)
+        orvi_version_resource(glimpage glimpage.exe
+            "Pager for text files with highlighted regions")
+        orvi_version_resource(glimrtf glimrtf.exe
+            "Converts overstruck text to an RTF document")
+        orvi_version_resource(orvilib orvilib.exe
+            "Prints a value of the Orvi registry configuration")
+        orvi_version_resource(orviinst orviinst.dll
+            "Installer extension that runs the Orvi Tk shell")
+        orvi_version_resource(wideconv wideconv.exe
+            "Prints a UTF-16 or byte text file in the ANSI code page")
+        # The import library is for no one: the installer loads the DLL by name.
+        install(TARGETS glimpage glimrtf orvilib orviinst wideconv
+                RUNTIME DESTINATION bin
+                ARCHIVE DESTINATION lib COMPONENT none EXCLUDE_FROM_ALL)
+        set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND PROPERTY
+                     CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/README.md)
+        file(READ ${PROJECT_SOURCE_DIR}/README.md readme)
+        string(REPLACE "\n" "\r\n" readme "${readme}")
+        file(WRITE ${PROJECT_BINARY_DIR}/README.txt "${readme}")
+        install(FILES ${PROJECT_BINARY_DIR}/README.txt DESTINATION .)
+    else()
+        install(TARGETS glimpage glimrtf wideconv RUNTIME DESTINATION bin)
+        foreach(tool glimpage glimrtf wideconv)
+            configure_file(${wintools}/${tool}/${tool}.1 ${PROJECT_BINARY_DIR}/man/${tool}.1 @ONLY)
+            install(FILES ${PROJECT_BINARY_DIR}/man/${tool}.1 DESTINATION share/man/man1)
+        endforeach()
+    endif()
+endfunction()
