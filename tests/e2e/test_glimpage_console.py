@@ -98,26 +98,6 @@ class ConsolePaging(unittest.TestCase):
         self.assertEqual(self.console.status(job), 0)
         self.assertShows(last)  # q leaves the page as it was
 
-    def test_ctrl_z_quits_at_the_prompt(self):
-        job = self.paging_job()
-        self.console.keys("C-z")
-        self.assertEqual(self.console.status(job), 0)
-        self.assertShows(FIRST_PAGE)
-
-    def test_form_feeds_prompt_from_the_second_on_and_at_the_end(self):
-        job = self.start(b"h|Title\nf|ff.txt\n", "ff.txt", b"one\n\ftwo\nthree\n\ffour\n")
-        # The first form feed is absorbed; the second prompts on a short page.
-        self.page(lines(("Title", "#####"), ("one", ""), ("two", ""), ("three", ""), MORE),
-                  "the prompt of the second form feed", timeout=30)
-        self.console.keys("Space")
-        # Since a form feed occurred, the run ends with a closing prompt...
-        self.page(lines(("four", ""), MORE), "the closing prompt")
-        self.assertFalse(self.console.finished(job))
-        self.console.keys("x")
-        # ...after which the page is blanked.
-        self.assertEqual(self.console.status(job), 0)
-        self.assertShows(lines())
-
     def test_run_without_form_feed_ends_without_prompt(self):
         # The margin of a line whose first byte is highlighted is reversed too;
         # the rest of the page, whatever the console showed before, is blank.

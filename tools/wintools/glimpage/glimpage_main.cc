@@ -28,10 +28,6 @@ int main(int argc, char **argv) {
     }
     setBinaryMode(0);
     setBinaryMode(1);
-    const PagerPlatform *platform = systemPlatform();
-    setPagerPlatform(platform);
-    static unsigned char scriptBlock[1 << 16];
-    ByteSource script;
-    initByteSource(&script, platform->readInput, nullptr, scriptBlock, sizeof scriptBlock);
-    return runPager(highlightSense, &script);
+    setPagerPlatform(systemPlatform());
+    return runPager(highlightSense);
 }

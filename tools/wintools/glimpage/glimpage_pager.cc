@@ -8,7 +8,9 @@
 
 namespace {
 
-// The block the current text file is read into; one file is open at a time.
+// The blocks the script and the current text file are read into; one file is
+// open at a time.
+unsigned char scriptBlock[1 << 16];
 unsigned char textBlock[1 << 16];
 
 const char MarginText[] = "        ";
@@ -295,7 +297,7 @@ int parsePagerOptions(int argc, char **argv, bool *highlightSense) {
     return 0;
 }
 
-int runPager(bool highlightSense, ByteSource *script) {
+int runPager(bool highlightSense) {
     PagerState s;
     memset(&s, 0, sizeof s);
     s.highlightSense = highlightSense;
@@ -303,11 +305,13 @@ int runPager(bool highlightSense, ByteSource *script) {
     s.textColumn = 1;
     s.outputOn = true;
     s.outputColumn = 1;
+    ByteSource script;
+    initByteSource(&script, pagerPlatform()->readInput, nullptr, scriptBlock, sizeof scriptBlock);
     int status;
     if (initConsole() < 0)
         status = consoleState.exitStatus;
     else
-        status = mergeScriptAndText(&s, script);
+        status = mergeScriptAndText(&s, &script);
     closeTextFile(&s);
     flushOutput();
     return status;

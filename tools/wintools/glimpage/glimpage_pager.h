@@ -33,8 +33,9 @@ int parsePagerOptions(int argc, char **argv, bool *highlightSense);
 // byte through the general path (the fuzzer compares the two).
 extern bool ordinaryRuns;
 
-// Runs the whole pager over the script: sets up the output, merges script
-// and text, and returns the exit status. Output is flushed on return.
-int runPager(bool highlightSense, ByteSource *script);
+// Runs the whole pager over the script on the platform's standard input: sets
+// up the output, merges script and text, and returns the exit status. Output
+// is flushed on return.
+int runPager(bool highlightSense);
 
 #endif

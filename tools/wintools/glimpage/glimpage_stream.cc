@@ -12,20 +12,10 @@ void initByteSource(ByteSource *source, ReadBytes read, void *handle, unsigned c
     source->finished = false;
 }
 
-void initMemorySource(ByteSource *source, const void *data, size_t size) {
-    source->next = static_cast<const unsigned char *>(data);
-    source->end = source->next + size;
-    source->read = nullptr;
-    source->handle = nullptr;
-    source->block = nullptr;
-    source->blockSize = 0;
-    source->finished = false;
-}
-
 int refillByteSource(ByteSource *source) {
     // Once the end (or an error) has been seen the source stays at its end:
     // a console or pipe could deliver more, but nobody reads past an end.
-    if (source->finished || source->read == nullptr) {
+    if (source->finished) {
         source->finished = true;
         source->next = source->end;
         return EndOfInput;

@@ -14,7 +14,7 @@ const int EndOfInput = -1;
 struct ByteSource {
     const unsigned char *next;
     const unsigned char *end;
-    ReadBytes read; // null for a source over memory
+    ReadBytes read;
     void *handle;
     unsigned char *block; // caller-owned buffer that read fills
     int blockSize;
@@ -24,9 +24,6 @@ struct ByteSource {
 // A source that reads through read(handle, ...) into block.
 void initByteSource(ByteSource *source, ReadBytes read, void *handle, unsigned char *block,
                     int blockSize);
-
-// A source over size bytes at data, which must outlive it.
-void initMemorySource(ByteSource *source, const void *data, size_t size);
 
 // Refills the block; returns its first byte or EndOfInput.
 int refillByteSource(ByteSource *source);
