@@ -1,6 +1,6 @@
 """A Wine console in a tmux pane (its own tmux server) running the launcher
-tests/tools/conlaunch.c, which starts each job's program with a standard input
-file while keys sent to the pane reach its console input."""
+tests/tools/conlaunch.c, which starts each job's program with standard input
+from a file or FIFO while keys sent to the pane reach its console input."""
 
 import os
 import re
@@ -12,26 +12,17 @@ import time
 
 import orvitest
 
-_SGR = re.compile(r"\x1b\[([0-9;]*)m")
-_OTHER_ESCAPE = re.compile(r"\x1b(?:\[[0-9;?]*[A-Za-z]|\][^\x07]*\x07|[()][A-Z0-9]|[=>])")
+_ESCAPE = re.compile(r"\x1b\[([0-9;]*)m|\x1b(?:\[[0-9;?]*[A-Za-z]|\][^\x07]*\x07|[()][A-Z0-9]|[=>])")
 
 
 def _highlight(codes, reverse, background):
-    """The state after one SGR sequence. The console's reverse attribute comes
-    out as a colour pair, so a background colour counts as highlighted too."""
-    i = 0
-    while i < len(codes):
-        c = codes[i]
-        if c == 0:
-            reverse = background = False
-        elif c in (7, 27):
+    """(reverse, background) after an SGR sequence: reverse video, or a
+    background colour, which is how the console's reverse attribute shows."""
+    for c in codes:
+        if c in (0, 7, 27):
             reverse = c == 7
-        elif c in (38, 48):  # 38;5;n or 38;2;r;g;b: skip the colour's arguments
-            background = background or c == 48
-            i += 2 if i + 1 < len(codes) and codes[i + 1] == 5 else 4
-        elif 40 <= c <= 49 or 100 <= c <= 107:
-            background = c != 49
-        i += 1
+        if c == 0 or 40 <= c <= 49 or 100 <= c <= 107:
+            background = c not in (0, 49)
     return reverse, background
 
 
@@ -40,21 +31,16 @@ class Screen:
     blanks: Wine erases the rest of a row in whatever colours were in force."""
 
     def __init__(self, captured, rows):
-        self.text, self.masks = [], []
-        state = (False, False)
-        for line in (captured.split("\n")[:rows] + [""] * rows)[:rows]:
+        self.text, self.masks, state = [], [], (False, False)
+        for line in (captured.split("\n") + [""] * rows)[:rows]:
             cells, pos = [], 0
             while pos < len(line):
-                m = _SGR.match(line, pos)
-                if m:
+                m = _ESCAPE.match(line, pos)
+                if m and m.group(1) is not None:
                     state = _highlight([int(c or 0) for c in m.group(1).split(";")], *state)
-                else:
-                    m = _OTHER_ESCAPE.match(line, pos)
-                if m:
-                    pos = m.end()
-                else:
+                elif not m:
                     cells.append((line[pos], any(state)))
-                    pos += 1
+                pos = m.end() if m else pos + 1
             text = "".join(c for c, _ in cells).rstrip()
             self.text.append(text)
             self.masks.append("".join("#" if h else "." for _, h in cells[:len(text)]).rstrip("."))
@@ -65,10 +51,9 @@ class Screen:
 
 class Console:
     def __init__(self, rows, columns):
-        self.rows, self.columns = rows, columns
+        self.rows, self.columns, self.jobs, self.writers = rows, columns, 0, {}
         self.dir = tempfile.mkdtemp(prefix="orvi-console-")
         self.socket = "orvi-console-%d" % os.getpid()
-        self.jobs = 0
 
     def _tmux(self, *args):
         return subprocess.run(["tmux", "-L", self.socket, "-f", os.devnull] + list(args),
@@ -76,8 +61,7 @@ class Console:
                               stderr=subprocess.PIPE, env=orvitest.wine_env(), timeout=30)
 
     def start(self):
-        # Without isig, Ctrl+Z reaches the console as a key instead of
-        # stopping Wine.
+        # Without isig, Ctrl+Z reaches the console as a key instead of stopping Wine.
         launcher = os.path.join(orvitest.BUILD, "tests", "conlaunch.exe")
         pane = "stty -isig; exec wine %s %s" % (shlex.quote(launcher),
                                                 shlex.quote(orvitest.wine_path(self.dir)))
@@ -97,14 +81,28 @@ class Console:
     def path(self, name):
         return os.path.join(self.dir, name)
 
-    def run(self, program, stdin):
+    def run(self, program, stdin, more=False):
+        """Starts a job on stdin. With more=True the input is a FIFO that
+        feed() goes on filling; it is held open for writing before the job
+        opens it, so that neither side waits for the other."""
         self.jobs += 1
-        with open(self.path("%d.in" % self.jobs), "wb") as f:
-            f.write(stdin)
+        if more:
+            os.mkfifo(self.path("%d.in" % self.jobs))
+            self.writers[self.jobs] = os.open(self.path("%d.in" % self.jobs), os.O_RDWR)
+            os.write(self.writers[self.jobs], stdin)
+        else:
+            with open(self.path("%d.in" % self.jobs), "wb") as f:
+                f.write(stdin)
         with open(self.path("cmd.new"), "w") as f:
             f.write(orvitest.wine_path(program) + "\n")
         os.rename(self.path("cmd.new"), self.path("%d.cmd" % self.jobs))
         return self.jobs
+
+    def feed(self, job, data):
+        """Writes the rest of a job's input and ends it."""
+        if job in self.writers:
+            os.write(self.writers[job], data)
+            os.close(self.writers.pop(job))
 
     def finished(self, job):
         return os.path.exists(self.path("%d.status" % job))
@@ -125,10 +123,8 @@ class Console:
 
     def wait_for(self, predicate, timeout=20, what="the screen"):
         deadline = time.monotonic() + timeout
-        while True:
-            screen = self.screen()
-            if predicate(screen):
-                return screen
+        while not predicate(self.screen()):
             if time.monotonic() > deadline:
-                raise AssertionError("timed out waiting for %s; screen:\n%s" % (what, screen))
+                raise AssertionError("timed out waiting for %s; screen:\n%s" %
+                                     (what, self.screen()))
             time.sleep(0.05)

@@ -1,17 +1,15 @@
-/* conlaunch: runs console programs one after another in its own console, each
- * with its standard input read from a file, and records their exit statuses.
- *
- *   conlaunch JOB-DIRECTORY
- *
- * A shell redirect of standard input would also become the program's console
- * input, so keys typed into the terminal would never reach it; handing the
- * file through CreateProcess keeps the console attached to the tmux pane.
+/* conlaunch JOB-DIRECTORY: runs console programs one after another in its own
+ * console, each with its standard input from a file, and records their exit
+ * statuses. A shell redirect would also become the program's console input,
+ * so keys typed into the terminal (a tmux pane) would never reach it; a
+ * handle passed by CreateProcess keeps the console attached to the terminal.
  *
  * Job N is N.cmd (written under another name and renamed) holding the
- * program's path; its standard input is N.in and it runs in JOB-DIRECTORY.
- * The launcher then writes N.status (the exit status, or "launch-error CODE")
- * the same way. A file "stop" ends it. One launcher serves many jobs: a fresh
- * Wine console takes seconds to deliver its first key. */
+ * program's path; it runs in JOB-DIRECTORY with N.in (a file, or a FIFO that
+ * a test fills slowly) as standard input. The launcher then writes N.status
+ * (the exit status, or "launch-error CODE") the same way. A file "stop" ends
+ * it. One launcher serves many jobs: a fresh Wine console takes seconds to
+ * deliver its first key. */
 #include <windows.h>
 
 #include <stdio.h>
@@ -27,8 +25,7 @@ static int fileExists(const char *path) {
     return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
-/* Runs one job to its end; returns its exit status, or -1 with the launch
- * error in *error. */
+/* Runs one job to its end: its exit status, or -1 with the error in *error. */
 static long runJob(int job, HANDLE consoleOutput, DWORD *error) {
     char path[MAX_PATH], program[MAX_PATH] = "";
     jobPath(path, job, "cmd");
@@ -39,22 +36,19 @@ static long runJob(int job, HANDLE consoleOutput, DWORD *error) {
 
     jobPath(path, job, "in");
     SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, NULL, TRUE};
-    HANDLE input = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-    STARTUPINFOA startup;
-    memset(&startup, 0, sizeof startup);
-    startup.cb = sizeof startup;
+    STARTUPINFOA startup = {.cb = sizeof startup};
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = input;
+    startup.hStdInput = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    &inheritable, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
     startup.hStdOutput = startup.hStdError = consoleOutput;
     PROCESS_INFORMATION child;
     BOOL started =
         CreateProcessA(program, NULL, NULL, NULL, TRUE, 0, NULL, jobDirectory, &startup, &child);
     *error = GetLastError();
-    CloseHandle(input);
+    CloseHandle(startup.hStdInput);
     if (!started) return -1;
-    WaitForSingleObject(child.hProcess, INFINITE);
     DWORD exitStatus = 255;
+    WaitForSingleObject(child.hProcess, INFINITE);
     GetExitCodeProcess(child.hProcess, &exitStatus);
     CloseHandle(child.hProcess);
     CloseHandle(child.hThread);
@@ -63,8 +57,8 @@ static long runJob(int job, HANDLE consoleOutput, DWORD *error) {
 
 int main(int argc, char **argv) {
     snprintf(jobDirectory, sizeof jobDirectory, "%s", argc > 1 ? argv[1] : ".");
-    /* The console's own output device, opened afresh so that it is
-     * inheritable whatever the launcher's standard handles are. */
+    /* The console's own output, opened afresh so that it is inheritable
+     * whatever the launcher's standard handles are. */
     SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, NULL, TRUE};
     HANDLE consoleOutput =
         CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -83,10 +77,8 @@ int main(int argc, char **argv) {
         snprintf(temporary, sizeof temporary, "%s.tmp", path);
         FILE *file = fopen(temporary, "w");
         if (file == NULL) return 1;
-        if (status < 0)
-            fprintf(file, "launch-error %lu\n", (unsigned long)error);
-        else
-            fprintf(file, "%ld\n", status);
+        fprintf(file, status < 0 ? "launch-error %lu\n" : "%lu\n",
+                status < 0 ? (unsigned long)error : (unsigned long)status);
         fclose(file);
         MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING);
     }

@@ -35,6 +35,19 @@ bool readNextCommand(PagerState *s, ByteSource *script) {
     return readScriptCommand(script, &c->line, &c->column, &c->letter, &c->argument);
 }
 
+// A read of the script or of a text file may wait (a pipe, a slow writer):
+// what was merged so far is put on a console's screen first. Output to files
+// and pipes stays in its block.
+int readScript(void *, unsigned char *buffer, int size) {
+    if (consoleState.isConsole) flushOutput();
+    return pagerPlatform()->readInput(nullptr, buffer, size);
+}
+
+int readText(void *file, unsigned char *buffer, int size) {
+    if (consoleState.isConsole) flushOutput();
+    return pagerPlatform()->readTextFile(file, buffer, size);
+}
+
 void closeTextFile(PagerState *s) {
     if (s->textFile != nullptr) pagerPlatform()->closeTextFile(s->textFile);
     s->textFile = nullptr;
@@ -56,8 +69,7 @@ void openTextFile(PagerState *s, const char *name) {
         if (consoleState.isConsole) flushOutput();
         platform->writeError(message);
     } else {
-        initByteSource(&s->textSource, platform->readTextFile, s->textFile, textBlock,
-                       sizeof textBlock);
+        initByteSource(&s->textSource, readText, s->textFile, textBlock, sizeof textBlock);
     }
     s->textLine = 1;
     s->textColumn = 1;
@@ -306,7 +318,7 @@ int runPager(bool highlightSense) {
     s.outputOn = true;
     s.outputColumn = 1;
     ByteSource script;
-    initByteSource(&script, pagerPlatform()->readInput, nullptr, scriptBlock, sizeof scriptBlock);
+    initByteSource(&script, readScript, nullptr, scriptBlock, sizeof scriptBlock);
     int status;
     if (initConsole() < 0)
         status = consoleState.exitStatus;
