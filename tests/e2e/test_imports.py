@@ -1,8 +1,6 @@
-"""Every Windows deliverable of the build runs on a bare Windows: a 32-bit PE
-image whose import table names only DLLs that Windows itself ships, none of
-the compiler's runtime DLLs (libgcc, libstdc++, winpthread)."""
+"""The PE tables of the Windows deliverables: 32-bit images that import only DLLs
+Windows ships (no compiler runtime DLL), and the exports of orviinst.dll."""
 
-import glob
 import os
 import re
 import subprocess
@@ -10,40 +8,31 @@ import unittest
 
 import orvitest
 
-OBJDUMP = "i686-w64-mingw32-objdump"
-
-# Lower-case names of system DLLs a deliverable may import.
-SYSTEM_DLLS = {
-    "kernel32.dll", "user32.dll", "advapi32.dll", "msvcrt.dll", "ntdll.dll", "gdi32.dll",
-    "shell32.dll", "shlwapi.dll", "ole32.dll", "oleaut32.dll", "comctl32.dll", "comdlg32.dll",
-    "version.dll", "ws2_32.dll", "userenv.dll", "bcrypt.dll", "crypt32.dll", "psapi.dll",
-}
+DELIVERABLES = ["glimpage.exe", "glimrtf.exe", "orviinst.dll", "orvilib.exe", "wideconv.exe"]
+SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "advapi32.dll", "msvcrt.dll", "ntdll.dll"}
 
 
-def imports(path):
-    """(file format, imported DLL names) of a PE image."""
-    dump = subprocess.run([OBJDUMP, "-p", path], stdin=subprocess.DEVNULL,
-                          stdout=subprocess.PIPE, stderr=subprocess.PIPE, check=True,
-                          timeout=60).stdout.decode("latin-1")
-    form = re.search(r"file format (\S+)", dump)
-    return (form.group(1) if form else None,
-            re.findall(r"^\s*DLL Name: (\S+)", dump, re.MULTILINE))
+def tables(image):
+    return subprocess.run(["i686-w64-mingw32-objdump", "-p", os.path.join(orvitest.BIN, image)],
+                          capture_output=True, check=True, timeout=60).stdout.decode("latin-1")
 
 
 @unittest.skipUnless(orvitest.WINDOWS, "checks the Windows build")
-class ImportTables(unittest.TestCase):
+class PETables(unittest.TestCase):
 
     def test_deliverables_import_only_system_dlls(self):
-        images = sorted(glob.glob(os.path.join(orvitest.BIN, "*.exe")) +
-                        glob.glob(os.path.join(orvitest.BIN, "*.dll")))
-        self.assertIn(orvitest.program("glimpage"), images, "glimpage.exe is not built")
-        for image in images:
-            with self.subTest(image=os.path.basename(image)):
-                form, dlls = imports(image)
-                self.assertEqual(form, "pei-i386")
-                self.assertTrue(dlls, "no import table found")
-                foreign = [d for d in dlls if d.lower() not in SYSTEM_DLLS]
-                self.assertEqual(foreign, [], "imports DLLs that Windows does not ship")
+        for image in DELIVERABLES:
+            with self.subTest(image=image):
+                dump = tables(image)
+                dlls = {name.lower() for name in re.findall(r"DLL Name: (\S+)", dump)}
+                self.assertIn("file format pei-i386", dump)
+                self.assertTrue(dlls and dlls <= SYSTEM_DLLS, dlls)
+
+    def test_orviinst_exports_undecorated_names_numbered_from_1_in_byte_order(self):
+        dump = tables("orviinst.dll")
+        self.assertRegex(dump, r"\nName\s+[0-9a-f]+ orviinst\.dll\nOrdinal Base\s+1\n")
+        self.assertIn("\t[   0] UninstInitialize\n\t[   1] UninstUnInitialize\n\t[   2] addPath\n"
+                      "\t[   3] runXconfig\n\n", dump)
 
 
 if __name__ == "__main__":

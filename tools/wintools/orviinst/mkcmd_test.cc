@@ -1,15 +1,13 @@
-// Tests of mkcmd: argument quoting and the growing string it is built on.
+// Tests of mkcmd; cross-built, the program also starts itself (see main).
 #include "mkcmd.h"
 
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
-#include <string.h>
 
-#include <utility>
+#include <string>
 
-// An allocator with a switch that makes the n-th allocation from now fail (0:
-// none fails).
+// A heap allocator whose n-th allocation from now fails (0: none fails).
 static int allocationsUntilFailure = 0;
 
 static void *failingAlloc(int size) {
@@ -17,41 +15,71 @@ static void *failingAlloc(int size) {
     return malloc((size_t)size);
 }
 
-// The exact forms of what the property test under Wine can't tell apart: an
-// argument left bare, and the decided forms.
-TEST(QuoteArg, WrapsOnlyWhiteSpaceAndKeepsClosingQuotesAndEmptyArguments) {
-    const std::pair<const char *, const char *> cases[] = {
-        {"dir\\\\\\", "dir\\\\\\"},             // trailing backslashes of a bare argument stay
-        {"caf\xe9\xa0\x85", "caf\xe9\xa0\x85"}, // high bytes are not white space
-        {"", "\"\""},
-        {"C:\\Program Files\\", "\"C:\\Program Files\\\\\""},
-    };
-    for (const auto &c : cases) {
-        char *quoted = quoteArg(c.first, failingAlloc);
-        EXPECT_STREQ(quoted, c.second) << c.first;
-        free(quoted);
-    }
-    char *s = appendText(appendText(nullptr, "abc", -1, failingAlloc), "abc", 2, failingAlloc);
-    EXPECT_STREQ(s = appendText(s, "abc", 50, failingAlloc), "abcababc"); // the text ends first
-    free(s);
-    EXPECT_EQ(appendText(nullptr, "abc", 0, failingAlloc), nullptr);
+static std::string quoted(const char *text) {
+    char *q = quoteArg(text, failingAlloc);
+    std::string result = q ? q : "<null>";
+    free(q);
+    return result;
 }
 
-// Every allocation of a quoting in turn fails until one succeeds whole: a
-// failure gives null (a cut-off argument would end the loop and differ), and
-// nothing leaks (AddressSanitizer checks that).
-TEST(OutOfMemory, FailsWholeAndReleasesEverything) {
-    const char *text = "x y\\\"z \\\\ end\\";
-    char *q = nullptr;
-    for (int failAt = 1; failAt < 30 && !q; failAt++) {
-        allocationsUntilFailure = failAt;
-        q = quoteArg(text, failingAlloc);
-        allocationsUntilFailure = 0;
-    }
-    EXPECT_STREQ(q, "\"x y\\\\\\\"z \\\\ end\\\\\"");
-    free(q);
-    allocationsUntilFailure = 1;
-    EXPECT_EQ(appendText(strdup("abc"), "def", -1, failingAlloc),
-              nullptr); // the block released, not leaked
-    allocationsUntilFailure = 0;
+// What reading back cannot tell: which arguments are left bare, and the white
+// space beyond the runtime's space and tab.
+TEST(QuoteArg, WrapsOnlyWhereWhiteSpaceIs) {
+    EXPECT_EQ(quoted("dir\\\\\\"), "dir\\\\\\");
+    EXPECT_EQ(quoted("caf\xe9\xa0\x85"), "caf\xe9\xa0\x85");
+    EXPECT_EQ(quoted("a\vb"), "\"a\vb\"");
 }
+
+// Each allocation in turn fails until a quoting succeeds: every failure must
+// give null (a cut-off result would end the loop and differ) and leak nothing
+// (AddressSanitizer checks that).
+TEST(QuoteArg, RunningOutOfMemoryGivesNullAndReleasesAll) {
+    std::string result = "<null>";
+    for (int failAt = 1; failAt < 30 && result == "<null>"; failAt++) {
+        allocationsUntilFailure = failAt;
+        result = quoted("x y\\\"z \\\\ end\\");
+    }
+    allocationsUntilFailure = 0;
+    EXPECT_EQ(result, "\"x y\\\\\\\"z \\\\ end\\\\\"");
+}
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include <vector>
+
+// Every string of up to five of the bytes that matter to the runtime's parser.
+static std::vector<std::string> awkwardArguments() {
+    std::vector<std::string> args = {""};
+    for (size_t i = 0; args[i].size() < 5; i++)
+        for (char c : {' ', '\t', '"', '\\'})
+            args.push_back(args[i] + c);
+    return args;
+}
+
+TEST(QuoteArg, StartedProgramReadsArgumentsBack) {
+    std::string line = "mkcmd_test --check";
+    for (const std::string &arg : awkwardArguments())
+        line += " " + quoted(arg.c_str());
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION child;
+    ASSERT_TRUE(CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &child));
+    WaitForSingleObject(child.hProcess, INFINITE);
+    DWORD status = 1;
+    GetExitCodeProcess(child.hProcess, &status);
+    CloseHandle(child.hThread);
+    CloseHandle(child.hProcess);
+    EXPECT_EQ(status, 0u) << "the arguments were read back otherwise";
+}
+
+// "mkcmd_test --check ARG...": exit status 0 when the runtime split the
+// command line into awkwardArguments(), else 1.
+int main(int argc, char **argv) {
+    if (argc > 1 && std::string(argv[1]) == "--check")
+        return std::vector<std::string>(argv + 2, argv + argc) == awkwardArguments() ? 0 : 1;
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
+#endif
