@@ -1,10 +1,9 @@
-"""glimpage as a program, natively and under Wine, with its output in a file:
-the bundled example's golden output, text streams on Windows (CR LF read as
-LF, LF written as CR LF) and the usage message. The driver's rules are the
-unit tests'."""
+"""glimpage as a program, natively and under Wine, with its output in a file,
+on /dev/full or in a pipe: the bundled example's golden output, text streams
+on Windows (CR LF read as LF, LF written as CR LF), messages and statuses. The
+driver's rules are the unit tests'."""
 
 import os
-import subprocess
 import tempfile
 import unittest
 
@@ -28,21 +27,6 @@ def M(text):
     return b"".join(b"_\b" + bytes([c]) for c in text)
 
 
-def page(args, script, stdout):
-    """Runs glimpage in the examples' folder; returns (status, out, err)."""
-    cmd = (["wine"] if orvitest.WINDOWS else []) + [GLIMPAGE] + args
-    with tempfile.TemporaryFile() as inp, tempfile.TemporaryFile() as out, \
-            tempfile.TemporaryFile() as err:
-        inp.write(script)
-        inp.seek(0)
-        child = subprocess.Popen(cmd, stdin=inp, stdout=out if stdout is None else stdout,
-                                 stderr=err, cwd=EXAMPLES, env=orvitest.wine_env())
-        status = child.wait(timeout=60)
-        out.seek(0)
-        err.seek(0)
-        return status, out.read(), err.read()
-
-
 class Program(unittest.TestCase):
 
     def test_outputs_statuses_and_messages(self):
@@ -51,10 +35,15 @@ class Program(unittest.TestCase):
         crlf = os.path.join(scratch.name, "crlf.c")
         with open(crlf, "wb") as f:
             f.write(b"ab\r\ncd\r\nx\ry\r\n")
+        hello = read(os.path.join(EXAMPLES, "hello.hls"))
+        big = (b"t|" + b"x" * 1000 + b"\n") * 1000
         usage = b" [-u] [-r] {script-file | -} [text-file | -]" + NL
-        cases = [
-            ([], read(os.path.join(EXAMPLES, "hello.hls")), None,
-             (0, read(os.path.join(GOLDEN, "hello.txt")).replace(b"\r\n", NL), b"")),
+        cases = [  # arguments, script, output to, (status, output, standard error)
+            ([], hello, None, (0, read(os.path.join(GOLDEN, "hello.txt")).replace(b"\r\n", NL), b"")),
+            # A failed write ends the run with one line; a reader that has
+            # gone away ends it quietly.
+            ([], hello, "full", (1, b"", NAME + b": No space left on device" + NL)),
+            ([], big, 100, (1, b"", b"")),
             (["-rQ", "-x"], b"t|never\n", None,
              (1, b"", NAME + b": unknown option: -Q" + NL + b"usage: " + NAME + usage)),
         ]
@@ -65,7 +54,9 @@ class Program(unittest.TestCase):
                           (0, b"ab\r\n" + M(b"c") + b"d\r\nx\r" + M(b"y") + b"\r\nend\r\n", b"")))
         for args, script, stdout, expected in cases:
             with self.subTest(args=args, script=script[:40], stdout=stdout):
-                self.assertEqual(page(args, script, stdout), expected)
+                result = orvitest.run([GLIMPAGE] + args, script, cwd=EXAMPLES, stdout=stdout,
+                                      timeout=60)
+                self.assertEqual((result.status, result.out, result.err), expected)
 
 
 if __name__ == "__main__":

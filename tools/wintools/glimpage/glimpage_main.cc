@@ -10,7 +10,7 @@
 // reverse video with a "-More-" prompt at every page (q or Ctrl+Z quits);
 // when standard output is a file or pipe the highlighting is written as
 // overstrikes ('_', backspace, character). Exit status 0, or 1 for an unknown
-// option or a failed console operation.
+// option, a failed console operation or a failed write of standard output.
 #include <stdio.h>
 
 #include "glimpage_output.h"
@@ -28,6 +28,11 @@ int main(int argc, char **argv) {
     }
     setBinaryMode(0);
     setBinaryMode(1);
+    ignoreClosedPipes();
     setPagerPlatform(systemPlatform());
-    return runPager(highlightSense);
+    int status = runPager(highlightSense);
+    // A reader that has gone away ends the run quietly; any other failed
+    // write is named, never reported as success.
+    if (outputBlock.writeError != 0) return writeFailureStatus(program, outputBlock.writeError);
+    return status;
 }

@@ -97,10 +97,12 @@ void resetConsoleState() {
     consoleState.rowCount = 1;
     consoleState.screenColumn = 1;
     outputBlock.used = 0;
+    outputBlock.writeError = 0;
 }
 
 void flushOutput() {
-    if (outputBlock.used > 0) platform->writeOutput(outputBlock.bytes, outputBlock.used);
+    if (outputBlock.used > 0 && outputBlock.writeError == 0)
+        outputBlock.writeError = platform->writeOutput(outputBlock.bytes, outputBlock.used);
     outputBlock.used = 0;
 }
 

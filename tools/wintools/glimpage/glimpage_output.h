@@ -58,12 +58,13 @@ const int OutputBlockSize = 1 << 16;
 
 struct OutputBlock {
     int used;
+    int writeError; // errno of the write that failed; from then on nothing is written
     unsigned char bytes[OutputBlockSize];
 };
 
 extern OutputBlock outputBlock;
 
-// Hands the collected bytes to the system.
+// Hands the collected bytes to the system, or drops them once a write failed.
 void flushOutput();
 
 // The output stream's own byte writer: no row counting, no form-feed handling.

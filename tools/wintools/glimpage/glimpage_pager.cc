@@ -261,10 +261,13 @@ size_t copyOrdinaryRun(PagerState *s) {
 int mergeScriptAndText(PagerState *s, ByteSource *script) {
     s->scriptMore = readNextCommand(s, script);
     for (;;) {
+        // Once standard output has failed nothing more can be shown.
+        if (outputBlock.writeError != 0) return 1;
         while (s->scriptMore) {
             // Without a text file every command runs as soon as it is read.
             if (s->textFile != nullptr && !positionReached(s)) break;
             if (runCommand(s) < 0) return consoleState.exitStatus;
+            if (outputBlock.writeError != 0) return 1;
             s->scriptMore = readNextCommand(s, script);
             if (!s->scriptMore && !s->outputOn) return finishRun(s, false);
         }
@@ -326,5 +329,5 @@ int runPager(bool highlightSense) {
         status = mergeScriptAndText(&s, &script);
     closeTextFile(&s);
     flushOutput();
-    return status;
+    return outputBlock.writeError != 0 ? 1 : status;
 }

@@ -35,7 +35,8 @@ extern bool ordinaryRuns;
 
 // Runs the whole pager over the script on the platform's standard input: sets
 // up the output, merges script and text, and returns the exit status. Output
-// is flushed on return.
+// is flushed on return. A failed write of standard output ends the run with
+// status 1, its error in outputBlock.writeError.
 int runPager(bool highlightSense);
 
 #endif

@@ -56,9 +56,10 @@ struct ConsoleServices {
 };
 
 struct PagerPlatform {
-    // Standard output, as a stream in the system's own mode (text mode on
+    // Writes to standard output in the system's own mode (text mode on
     // Windows: every line feed leaves as carriage return and line feed).
-    void (*writeOutput)(const unsigned char *bytes, int count);
+    // Returns 0, or the error number (errno) of the write that failed.
+    int (*writeOutput)(const unsigned char *bytes, int count);
     // Appends a complete message to standard error.
     void (*writeError)(const char *text);
     // Standard input (the script), read like writeOutput writes; the handle

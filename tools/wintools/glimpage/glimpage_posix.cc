@@ -1,6 +1,7 @@
 // glimpage_posix.cc: the pager's system layer for native builds. It offers
 // no console: the pager always writes overstruck text, and bytes pass
 // through unchanged (no text-mode translation).
+#include <errno.h>
 #include <stdio.h>
 #include <unistd.h>
 
@@ -9,9 +10,8 @@
 
 namespace {
 
-// As stdio would, the pager does not stop on write errors.
-void writeOutput(const unsigned char *bytes, int count) {
-    writeDescriptor(STDOUT_FILENO, bytes, static_cast<size_t>(count));
+int writeOutput(const unsigned char *bytes, int count) {
+    return writeDescriptor(STDOUT_FILENO, bytes, static_cast<size_t>(count)) == 0 ? 0 : errno;
 }
 
 void writeError(const char *text) {

@@ -78,6 +78,7 @@ inline const ConsoleServices fakeConsole = {
 inline const PagerPlatform memoryPlatform = {
     [](const unsigned char *bytes, int count) {
         fake.out.append(reinterpret_cast<const char *>(bytes), static_cast<size_t>(count));
+        return 0;
     },
     [](const char *text) { fake.err += text; },
     [](void *, unsigned char *buffer, int size) {

@@ -2,6 +2,7 @@
 // the failure boxes, and standard streams and text files in the C runtime's
 // text mode (a carriage return before a line feed is dropped on reading,
 // Ctrl+Z ends a text input, a line feed is written as CR LF).
+#include <errno.h>
 #include <fcntl.h>
 #include <io.h>
 #include <stdint.h>
@@ -23,16 +24,16 @@ HANDLE consoleInput = INVALID_HANDLE_VALUE;
 // The descriptors are in binary mode (set once, at start-up or on opening) and
 // the text mode is applied here, block by block, exactly as the runtime's text
 // streams apply it.
-void writeOutput(const unsigned char *bytes, int count) {
+int writeOutput(const unsigned char *bytes, int count) {
     static unsigned char expanded[2 * 32768];
     while (count > 0) {
         int piece = count < 32768 ? count : 32768;
         size_t length = expandLineFeeds(bytes, static_cast<size_t>(piece), expanded);
-        // As buffered standard output would, write errors are ignored.
-        if (writeDescriptor(1, expanded, length) != 0) return;
+        if (writeDescriptor(1, expanded, length) != 0) return errno;
         bytes += piece;
         count -= piece;
     }
+    return 0;
 }
 
 void writeError(const char *text) {
