@@ -8,12 +8,16 @@
 //
 // Exit status 0 on success; each failure has its own status and one message on
 // standard error, and prints nothing on standard output (see WideconvStatus).
-// Both the file and standard output are text streams, with whatever line-end
-// and end-of-file translation the platform's C library gives them.
+// Standard output and a byte file are text streams, with whatever line-end and
+// end-of-file translation the platform's C library gives them. UTF-16 text is
+// read as bytes and follows the same rules in whole code units (see
+// prepareWideText), so that no byte inside a character is taken for a line end
+// or the end of the text.
 #include "wideconv.h"
 #include "sysio.h"
 
 #include <inttypes.h>
+#include <limits.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 
@@ -33,15 +37,40 @@ int queryFileSize(const char *path, uint64_t *size) {
     return 0;
 }
 
+// Reads from the descriptor until the block holds limit bytes or the file
+// ends: 1 at the end, 0 at the limit, -1 on a read error.
+int readUpTo(int fd, ReadBuffer *buffer, size_t limit) {
+    while (buffer->count < limit) {
+        size_t wanted = limit - buffer->count;
+        int got = readDescriptor(fd, buffer->bytes + buffer->count,
+                                 wanted > INT_MAX ? INT_MAX : static_cast<int>(wanted));
+        if (got < 0) return -1;
+        if (got == 0) return 1;
+        buffer->count += static_cast<size_t>(got);
+    }
+    return 0;
+}
+
+// Reads the whole block (two bytes more than the file held, which reveals a
+// file that grew since its size was taken). The file is opened as a text
+// stream, and byte text is read through it; the byte-order mark, which no
+// text-stream rule changes, switches the rest to binary. The descriptor is
+// read directly: the stream's buffer would already hold text-mode bytes.
+int readFileBytes(FILE *file, ReadBuffer *buffer) {
+    int fd = fileno(file);
+    int result = readUpTo(fd, buffer, 2);
+    if (result != 0) return result;
+    if (hasByteOrderMark(*buffer)) setBinaryMode(fd);
+    return readUpTo(fd, buffer, buffer->size);
+}
+
 // Converts the UTF-16LE text behind the byte-order mark: size first, then the
 // conversion into a block of exactly that size.
-int convertWideText(const ReadBuffer &buffer, char **text) {
-    // The text runs from behind the mark to the zero unit, which terminateText
-    // placed no further than the end of the data.
-    const unsigned char *units = buffer.bytes + 2;
-    size_t available = buffer.count;
+int convertWideText(ReadBuffer *buffer, char **text) {
+    size_t length = prepareWideText(buffer, platformHasTextStreams());
+    const unsigned char *units = buffer->bytes + 2;
     unsigned long error = 0;
-    size_t needed = narrowSize(units, available, &error);
+    size_t needed = narrowSize(units, length, &error);
     if (needed == 0) {
         fprintf(stderr, "Bad buffer size: error %d\n", static_cast<int>(error));
         return wideconvBadSize;
@@ -52,17 +81,17 @@ int convertWideText(const ReadBuffer &buffer, char **text) {
         return wideconvNoOutputBlock;
     }
     *text = out; // reachable until the process ends, even after a failure
-    if (convertToNarrow(units, available, out, needed, &error) == 0) {
+    if (convertToNarrow(units, length, out, needed, &error) == 0) {
         fprintf(stderr, "Bad character conversion: error %d\n", static_cast<int>(error));
         return wideconvBadConversion;
     }
     return wideconvOk;
 }
 
-int makeOutputText(const ReadBuffer &buffer, char **text) {
-    if (hasByteOrderMark(buffer)) return convertWideText(buffer, text);
+int makeOutputText(ReadBuffer *buffer, char **text) {
+    if (hasByteOrderMark(*buffer)) return convertWideText(buffer, text);
     size_t size = 0;
-    *text = copyByteText(buffer, &size);
+    *text = copyByteText(*buffer, &size);
     if (*text == nullptr) {
         fprintf(stderr, "Can't malloc output buffer %" PRIu64 "\n", static_cast<uint64_t>(size));
         return wideconvNoOutputBlock;
@@ -101,22 +130,20 @@ int main(int argc, char **argv) {
         return wideconvCantOpen;
     }
 
-    // Asking for the whole block, two bytes more than the file held, is what
-    // reveals a file that grew since its size was taken.
-    buffer.count = fread(buffer.bytes, 1, buffer.size, file);
+    int readResult = readFileBytes(file, &buffer);
     if (buffer.count > fileSize) {
         fprintf(stderr, "Buffer overflow %" PRIu64 " %" PRIu64 "\n",
                 static_cast<uint64_t>(buffer.count), static_cast<uint64_t>(buffer.size));
         return wideconvOverflow;
     }
     // A failed read would otherwise pass as a short file and exit 0.
-    if (ferror(file)) {
+    if (readResult < 0) {
         fprintf(stderr, "Can't read %s\n", path);
         return wideconvReadError;
     }
     terminateText(&buffer);
 
-    int status = makeOutputText(buffer, &outputText);
+    int status = makeOutputText(&buffer, &outputText);
     if (status != wideconvOk) return status;
 
     // A full disk or a closed device must not end in a silent exit 0.

@@ -2,10 +2,10 @@
 // the system's narrow character set, converting it from UTF-16LE first when
 // it starts with the byte-order mark FF FE.
 //
-// The portable flow lives in wideconv.cc, the read buffer in wideconv_text.cc;
-// the conversion to the narrow
-// character set and the opening of the file are the platform layer
-// (wideconv_win32.cc, wideconv_posix.cc).
+// The portable flow lives in wideconv.cc, the read buffer and the rules for
+// UTF-16 text in wideconv_text.cc; the size query and the conversion to the
+// narrow character set are the platform layer (wideconv_win32.cc,
+// wideconv_posix.cc).
 #ifndef ORVI_WIDECONV_H
 #define ORVI_WIDECONV_H
 
@@ -52,6 +52,14 @@ void terminateText(ReadBuffer *buffer);
 // True when the (terminated) buffer starts with FF FE.
 bool hasByteOrderMark(const ReadBuffer &buffer);
 
+// Ends the UTF-16LE text behind the mark and returns its length in bytes; a
+// zero code unit is stored right behind it. The text ends at its first zero
+// code unit. With textStreams (a platform whose streams are text streams) it
+// also ends at the character U+001A, the Ctrl+Z end of text, and each CR code
+// unit directly before an LF one is dropped, because writing the LF gives the
+// CR back. Bytes 1A, 0D or 0A inside other characters are data either way.
+size_t prepareWideText(ReadBuffer *buffer, bool textStreams);
+
 // A malloc'd copy of the (terminated) byte text up to its first zero byte, or
 // null when memory runs out. *size receives the block size asked for: the
 // text's length plus one.
@@ -63,16 +71,19 @@ char *copyByteText(const ReadBuffer &buffer, size_t *size);
 // the narrow character set.
 void prepareNarrowCharset();
 
+// True where the C runtime's streams are text streams (Windows): byte files
+// are read through one, and standard output writes LF as CR LF.
+bool platformHasTextStreams();
+
 // Size in bytes, terminating zero included, of the narrow form of the UTF-16LE
-// text at units (2-aligned), which ends at its first zero code unit. That unit
-// lies within the first `available` bytes, which are all that may be read.
+// text at units (2-aligned): length bytes followed by a zero code unit.
 // Returns 0 on failure with the system's error code in *error.
-size_t narrowSize(const unsigned char *units, size_t available, unsigned long *error);
+size_t narrowSize(const unsigned char *units, size_t length, unsigned long *error);
 
 // Converts that text into out (outSize bytes, as narrowSize answered), zero
 // terminated. Returns the bytes written, terminating zero included, or 0 on
 // failure with the system's error code in *error.
-size_t convertToNarrow(const unsigned char *units, size_t available, char *out, size_t outSize,
+size_t convertToNarrow(const unsigned char *units, size_t length, char *out, size_t outSize,
                        unsigned long *error);
 
 #endif

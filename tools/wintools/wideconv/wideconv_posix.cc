@@ -25,30 +25,10 @@ unsigned codeUnitAt(const unsigned char *units, size_t offset) {
     return units[offset] | static_cast<unsigned>(units[offset + 1]) << 8;
 }
 
-// The scans below go in blocks without an early exit inside, so that the
-// compiler can vectorise them; a large file spends a good part of its time here.
+// The scan below goes in blocks without an early exit inside, so that the
+// compiler can vectorise it; a large file spends a good part of its time here.
 const size_t blockUnits = 4096;
 static_assert(3 * blockUnits < 65536, "a block's counts must fit in 16 bits");
-
-// Bytes of the text before its first zero code unit, which lies within the
-// first available bytes.
-size_t findWideTextEnd(const unsigned char *units, size_t available) {
-    size_t total = available / 2;
-    size_t at = 0;
-    while (at < total) {
-        size_t end = at + blockUnits < total ? at + blockUnits : total;
-        unsigned zeros = 0;
-        for (size_t i = at; i < end; ++i)
-            zeros += codeUnitAt(units, 2 * i) == 0;
-        if (zeros != 0) {
-            while (codeUnitAt(units, 2 * at) != 0)
-                ++at;
-            return 2 * at;
-        }
-        at = end;
-    }
-    return 2 * total;
-}
 
 bool isHighSurrogate(unsigned unit) {
     return unit >= 0xD800 && unit <= 0xDBFF;
@@ -72,7 +52,6 @@ int checkSurrogates(const unsigned char *units, size_t length) {
 }
 
 struct UnitCounts {
-    size_t zeros;
     size_t utf8Bytes; // every unit as 1, 2 or 3 bytes
     size_t surrogates;
 };
@@ -93,41 +72,31 @@ uint16_t loadUnit(const unsigned char *units, size_t index) {
 // sums (eight to a vector register) cannot overflow. One loop with no exit,
 // for the vectoriser.
 UnitCounts countUnits(const unsigned char *units, size_t from, size_t to) {
-    uint16_t zeros = 0, from80 = 0, from800 = 0, surrogates = 0;
+    uint16_t from80 = 0, from800 = 0, surrogates = 0;
     for (size_t i = from; i < to; ++i) {
         uint16_t unit = loadUnit(units, i);
-        zeros += unit == 0;
         from80 += unit >= 0x80;
         from800 += unit >= 0x800;
         surrogates += (unit & 0xF800) == 0xD800;
     }
-    return {zeros, (to - from) + from80 + from800, surrogates};
+    return {(to - from) + from80 + from800, surrogates};
 }
 
 // The UTF-8 size of the text follows from its code units alone, which is
-// several times quicker than a converter pass that throws its output away; the
-// same pass finds the text's end. A surrogate pair makes 4 bytes, not 3 + 3.
-size_t utf8Length(const unsigned char *units, size_t available, int *error) {
-    size_t total = available / 2;
+// several times quicker than a converter pass that throws its output away. A
+// surrogate pair makes 4 bytes, not 3 + 3.
+size_t utf8Length(const unsigned char *units, size_t length, int *error) {
+    size_t total = length / 2;
     size_t bytes = 0;
     size_t surrogates = 0;
-    size_t at = 0;
-    while (at < total) {
-        size_t end = at + blockUnits < total ? at + blockUnits : total;
+    for (size_t at = 0; at < total; at += blockUnits) {
+        size_t end = total - at < blockUnits ? total : at + blockUnits;
         UnitCounts counts = countUnits(units, at, end);
-        if (counts.zeros != 0) {
-            end = at;
-            while (codeUnitAt(units, 2 * end) != 0)
-                ++end;
-            counts = countUnits(units, at, end);
-            total = end;
-        }
         bytes += counts.utf8Bytes;
         surrogates += counts.surrogates;
-        at = end;
     }
     if (surrogates != 0) {
-        *error = checkSurrogates(units, 2 * total);
+        *error = checkSurrogates(units, length);
         if (*error != 0) return static_cast<size_t>(-1);
     }
     return bytes - surrogates;
@@ -199,13 +168,18 @@ void prepareNarrowCharset() {
     setlocale(LC_ALL, "");
 }
 
-size_t narrowSize(const unsigned char *units, size_t available, unsigned long *error) {
+// Bytes pass natively as they are: no text-stream rules.
+bool platformHasTextStreams() {
+    return false;
+}
+
+size_t narrowSize(const unsigned char *units, size_t length, unsigned long *error) {
     int failure = 0;
     size_t produced = 0;
     if (narrowCharsetIsUtf8()) {
-        produced = utf8Length(units, available, &failure);
+        produced = utf8Length(units, length, &failure);
     } else {
-        produced = runConverter(units, findWideTextEnd(units, available), nullptr, 0, true);
+        produced = runConverter(units, length, nullptr, 0, true);
         failure = errno;
     }
     if (produced == static_cast<size_t>(-1)) {
@@ -215,13 +189,12 @@ size_t narrowSize(const unsigned char *units, size_t available, unsigned long *e
     return produced + 1;
 }
 
-size_t convertToNarrow(const unsigned char *units, size_t available, char *out, size_t outSize,
+size_t convertToNarrow(const unsigned char *units, size_t length, char *out, size_t outSize,
                        unsigned long *error) {
     if (outSize == 0) {
         *error = E2BIG;
         return 0;
     }
-    size_t length = findWideTextEnd(units, available);
     size_t produced = runConverter(units, length, out, outSize - 1, false);
     if (produced == static_cast<size_t>(-1)) {
         *error = static_cast<unsigned long>(errno);

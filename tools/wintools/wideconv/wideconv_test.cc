@@ -1,17 +1,37 @@
-// What wideconv guards against but the program cannot be led into from
-// outside: a file size whose read block does not fit. The end-to-end tests
-// cover the rest.
+// The rules of UTF-16 text where the streams are text streams (Windows), in
+// whole code units; the end-to-end tests cover the rest.
 #include "wideconv.h"
 
 #include <gtest/gtest.h>
+#include <string>
 
 namespace {
 
-TEST(ReadBuffer, SizeIsTwoMoreUnlessThatOverflows) {
-    EXPECT_EQ(readBufferSize(0), 2u);
-    EXPECT_EQ(readBufferSize(static_cast<uint64_t>(SIZE_MAX) - 2), SIZE_MAX);
-    EXPECT_EQ(readBufferSize(static_cast<uint64_t>(SIZE_MAX) - 1), 0u);
-    EXPECT_EQ(readBufferSize(UINT64_MAX), 0u);
+using namespace std::literals;
+
+// What prepareWideText leaves of a file holding the mark and text, its zero
+// unit included. The units are the file's bytes on a little-endian host.
+std::u16string wideTextOf(std::u16string text) {
+    text = u"\xfeff"s + text + u'\0'; // the two zero bytes behind the data
+    ReadBuffer buffer = {reinterpret_cast<unsigned char *>(&text[0]), 2 * text.size(),
+                         2 * text.size() - 2};
+    terminateText(&buffer);
+    return text.substr(1, prepareWideText(&buffer, true) / 2 + 1);
+}
+
+TEST(WideText, EndsAndLineEndsInWholeCodeUnits) {
+    const std::u16string cases[][2] = {
+        {u"a\0b"s, u"a\0"s},
+        {u"a\x1a"s
+         u"b",
+         u"a\0"s}, // Ctrl+Z, the character, ends the text
+        // Its byte in U+201A, and 0D 0A inside and across units, are data.
+        {u"\x201a\x0a0d\x0d41\n"s, u"\x201a\x0a0d\x0d41\n\0"s},
+        {u"\r\n\r\r\nx\n\r"s, u"\n\r\nx\n\r\0"s},
+        {u"a\r\x1a\n"s, u"a\r\0"s}, // a CR before the end stays
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(wideTextOf(c[0]), c[1]);
 }
 
 } // namespace

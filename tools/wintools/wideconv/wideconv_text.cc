@@ -1,5 +1,5 @@
-// The read buffer of wideconv: its size, its terminating zeros and the test
-// for UTF-16LE text. Portable; no platform calls.
+// The read buffer of wideconv: its size, its terminating zeros, the test for
+// UTF-16LE text and that text's rules. Portable; no platform calls.
 #include "wideconv.h"
 
 #include <stdlib.h>
@@ -22,6 +22,74 @@ void terminateText(ReadBuffer *buffer) {
 
 bool hasByteOrderMark(const ReadBuffer &buffer) {
     return buffer.bytes[0] == 0xFF && buffer.bytes[1] == 0xFE;
+}
+
+namespace {
+
+const unsigned controlZ = 0x1A;
+const unsigned carriageReturn = 0x0D;
+const unsigned lineFeed = 0x0A;
+
+// One code unit by a plain 16-bit load where the host is little-endian: the
+// vectoriser does not see through the byte-by-byte form.
+unsigned unitAt(const unsigned char *units, size_t index) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    uint16_t unit;
+    memcpy(&unit, units + 2 * index, 2);
+    return unit;
+#else
+    return units[2 * index] | static_cast<unsigned>(units[2 * index + 1]) << 8;
+#endif
+}
+
+bool endsText(unsigned unit, bool textStreams) {
+    return unit == 0 || (textStreams && unit == controlZ);
+}
+
+// Units before the first one that ends the text; terminateText has put a zero
+// unit within the first count units. The scan goes in blocks with no exit
+// inside, so that the compiler can vectorise it: a large file spends a good
+// part of its time here.
+size_t findTextEnd(const unsigned char *units, size_t count, bool textStreams) {
+    const size_t blockUnits = 4096;
+    for (size_t at = 0; at < count; at += blockUnits) {
+        size_t end = count - at < blockUnits ? count : at + blockUnits;
+        unsigned enders = 0;
+        for (size_t i = at; i < end; ++i)
+            enders += endsText(unitAt(units, i), textStreams);
+        if (enders == 0) continue;
+        while (!endsText(unitAt(units, at), textStreams))
+            ++at;
+        return at;
+    }
+    return count;
+}
+
+// Drops each CR unit directly before an LF unit from units [0, count); the
+// rest moves up. Returns the units left.
+size_t joinLineEnds(unsigned char *units, size_t count) {
+    size_t kept = 0;
+    for (size_t at = 0; at < count; ++at) {
+        if (unitAt(units, at) == carriageReturn && at + 1 < count &&
+            unitAt(units, at + 1) == lineFeed)
+            continue;
+        if (kept != at) memcpy(units + 2 * kept, units + 2 * at, 2);
+        ++kept;
+    }
+    return kept;
+}
+
+} // namespace
+
+size_t prepareWideText(ReadBuffer *buffer, bool textStreams) {
+    unsigned char *units = buffer->bytes + 2;
+    // The zero unit terminateText placed lies within the data and its two
+    // zero bytes, which start at offset 2 as the text does.
+    size_t count = findTextEnd(units, buffer->count / 2, textStreams);
+    if (textStreams) count = joinLineEnds(units, count);
+    units[2 * count] = 0;
+    units[2 * count + 1] = 0;
+    return 2 * count;
 }
 
 char *copyByteText(const ReadBuffer &buffer, size_t *size) {

@@ -9,9 +9,14 @@ void prepareNarrowCharset() {
     // CP_ACP is the system's; nothing to choose.
 }
 
+bool platformHasTextStreams() {
+    return true;
+}
+
 // No flags, no default character: characters the code page lacks come out as
 // the code page's own default character.
-// The system call finds the end of the text itself (input length -1).
+// The system call finds the end of the text itself (input length -1): the zero
+// unit behind it.
 size_t narrowSize(const unsigned char *units, size_t, unsigned long *error) {
     int size = WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<LPCWCH>(units), -1, nullptr, 0,
                                    nullptr, nullptr);
