@@ -19,7 +19,6 @@
 #include <inttypes.h>
 #include <limits.h>
 #include <stdlib.h>
-#include <sys/stat.h>
 
 namespace {
 
@@ -27,15 +26,6 @@ namespace {
 // reachable until then (leak checkers see them as in use, as they are).
 ReadBuffer readBuffer = {nullptr, 0, 0};
 char *outputText = nullptr;
-
-// The size the file-status query reports, before the file is opened. A file
-// that grows afterwards is caught by the overflow check after the read.
-int queryFileSize(const char *path, uint64_t *size) {
-    struct stat status;
-    if (stat(path, &status) != 0 || status.st_size < 0) return -1;
-    *size = static_cast<uint64_t>(status.st_size);
-    return 0;
-}
 
 // Reads from the descriptor until the block holds limit bytes or the file
 // ends: 1 at the end, 0 at the limit, -1 on a read error.
@@ -110,6 +100,8 @@ int main(int argc, char **argv) {
     const char *path = argv[1];
     prepareNarrowCharset();
 
+    // The size before the file is opened. A file that grows afterwards is
+    // caught by the overflow check after the read.
     uint64_t fileSize = 0;
     if (queryFileSize(path, &fileSize) != 0) {
         fprintf(stderr, "Can't find the file: %s\n", path);

@@ -71,6 +71,10 @@ char *copyByteText(const ReadBuffer &buffer, size_t *size);
 // the narrow character set.
 void prepareNarrowCharset();
 
+// The size of the file at path by its status query, in 64 bits: a 32-bit
+// query fails or wraps for files of 2 GiB or more. 0, or -1 on failure.
+int queryFileSize(const char *path, uint64_t *size);
+
 // True where the C runtime's streams are text streams (Windows): byte files
 // are read through one, and standard output writes LF as CR LF.
 bool platformHasTextStreams();

@@ -9,6 +9,7 @@
 #include <langinfo.h>
 #include <locale.h>
 #include <string.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -166,6 +167,13 @@ size_t runConverter(const unsigned char *units, size_t length, char *out, size_t
 
 void prepareNarrowCharset() {
     setlocale(LC_ALL, "");
+}
+
+int queryFileSize(const char *path, uint64_t *size) {
+    struct stat status;
+    if (stat(path, &status) != 0 || status.st_size < 0) return -1;
+    *size = static_cast<uint64_t>(status.st_size);
+    return 0;
 }
 
 // Bytes pass natively as they are: no text-stream rules.

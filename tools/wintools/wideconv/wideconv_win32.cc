@@ -1,12 +1,20 @@
-// wideconv's Windows layer: the file opened by the C runtime as a text stream,
-// the conversion by WideCharToMultiByte to the ANSI code page.
+// wideconv's Windows layer: the 64-bit file-status query, the C runtime's text
+// streams, the conversion by WideCharToMultiByte to the ANSI code page.
 #include "wideconv.h"
 
 #include <limits.h>
+#include <sys/stat.h>
 #include <windows.h>
 
 void prepareNarrowCharset() {
     // CP_ACP is the system's; nothing to choose.
+}
+
+int queryFileSize(const char *path, uint64_t *size) {
+    struct _stati64 status;
+    if (_stati64(path, &status) != 0 || status.st_size < 0) return -1;
+    *size = static_cast<uint64_t>(status.st_size);
+    return 0;
 }
 
 bool platformHasTextStreams() {
