@@ -12,21 +12,26 @@ DELIVERABLES = ["glimpage.exe", "glimrtf.exe", "orviinst.dll", "orvilib.exe", "w
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "advapi32.dll", "msvcrt.dll", "ntdll.dll"}
 
 
-def tables(image):
-    return subprocess.run(["i686-w64-mingw32-objdump", "-p", os.path.join(orvitest.BIN, image)],
+def tables(image, directory=orvitest.BIN):
+    return subprocess.run(["i686-w64-mingw32-objdump", "-p", os.path.join(directory, image)],
                           capture_output=True, check=True, timeout=60).stdout.decode("latin-1")
+
+
+def check_system_imports(test, directory):
+    """The deliverables in directory (the build's, or a package's unpacked)."""
+    for image in DELIVERABLES:
+        with test.subTest(image=image):
+            dump = tables(image, directory)
+            dlls = {name.lower() for name in re.findall(r"DLL Name: (\S+)", dump)}
+            test.assertIn("file format pei-i386", dump)
+            test.assertTrue(dlls and dlls <= SYSTEM_DLLS, dlls)
 
 
 @unittest.skipUnless(orvitest.WINDOWS, "checks the Windows build")
 class PETables(unittest.TestCase):
 
     def test_deliverables_import_only_system_dlls(self):
-        for image in DELIVERABLES:
-            with self.subTest(image=image):
-                dump = tables(image)
-                dlls = {name.lower() for name in re.findall(r"DLL Name: (\S+)", dump)}
-                self.assertIn("file format pei-i386", dump)
-                self.assertTrue(dlls and dlls <= SYSTEM_DLLS, dlls)
+        check_system_imports(self, orvitest.BIN)
 
     def test_orviinst_exports_undecorated_names_numbered_from_1_in_byte_order(self):
         dump = tables("orviinst.dll")
