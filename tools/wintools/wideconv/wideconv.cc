@@ -19,6 +19,7 @@
 #include <inttypes.h>
 #include <limits.h>
 #include <stdlib.h>
+#include <string.h>
 
 namespace {
 
@@ -89,6 +90,29 @@ int makeOutputText(ReadBuffer *buffer, char **text) {
     return wideconvOk;
 }
 
+int writeFailure() {
+    fprintf(stderr, "Can't write the output\n");
+    return wideconvWriteError;
+}
+
+// Prints the text as "%s" would, a piece at a time, so that a failure ends the
+// writing at once: on a character device the Windows runtime leaves standard
+// output unbuffered, and printf would fail on through the whole text in small
+// writes and still return the full count. fflush returns 0 there too; the
+// stream's error flag keeps the failure.
+int writeOutputText(const char *text) {
+    const size_t pieceSize = 64 * 1024;
+    size_t left = strlen(text);
+    while (left > 0) {
+        size_t piece = left < pieceSize ? left : pieceSize;
+        if (fwrite(text, 1, piece, stdout) != piece) return writeFailure();
+        text += piece;
+        left -= piece;
+    }
+    if (fflush(stdout) != 0 || ferror(stdout)) return writeFailure();
+    return wideconvOk;
+}
+
 } // namespace
 
 // Nothing is released: the process ends right after.
@@ -138,10 +162,5 @@ int main(int argc, char **argv) {
     int status = makeOutputText(&buffer, &outputText);
     if (status != wideconvOk) return status;
 
-    // A full disk or a closed device must not end in a silent exit 0.
-    if (printf("%s", outputText) < 0 || fflush(stdout) != 0) {
-        fprintf(stderr, "Can't write the output\n");
-        return wideconvWriteError;
-    }
-    return wideconvOk;
+    return writeOutputText(outputText);
 }
