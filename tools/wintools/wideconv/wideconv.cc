@@ -16,6 +16,7 @@
 #include "wideconv.h"
 #include "sysio.h"
 
+#include <errno.h>
 #include <inttypes.h>
 #include <limits.h>
 #include <stdlib.h>
@@ -90,27 +91,16 @@ int makeOutputText(ReadBuffer *buffer, char **text) {
     return wideconvOk;
 }
 
-int writeFailure() {
+// Prints the text as "%s" would, through the descriptor: the Windows runtime
+// leaves stdio unbuffered on a character device, where a refused write then
+// passes as success, and would go on failing through the whole text. In text
+// mode the descriptor still writes LF as CR LF.
+int writeOutputText(const char *text) {
+    if (writeDescriptor(fileno(stdout), text, strlen(text)) == 0) return wideconvOk;
+    // The reader of a pipe has gone: it has what it wanted, no one to tell.
+    if (isClosedPipe(errno)) return wideconvReaderGone;
     fprintf(stderr, "Can't write the output\n");
     return wideconvWriteError;
-}
-
-// Prints the text as "%s" would, a piece at a time, so that a failure ends the
-// writing at once: on a character device the Windows runtime leaves standard
-// output unbuffered, and printf would fail on through the whole text in small
-// writes and still return the full count. fflush returns 0 there too; the
-// stream's error flag keeps the failure.
-int writeOutputText(const char *text) {
-    const size_t pieceSize = 64 * 1024;
-    size_t left = strlen(text);
-    while (left > 0) {
-        size_t piece = left < pieceSize ? left : pieceSize;
-        if (fwrite(text, 1, piece, stdout) != piece) return writeFailure();
-        text += piece;
-        left -= piece;
-    }
-    if (fflush(stdout) != 0 || ferror(stdout)) return writeFailure();
-    return wideconvOk;
 }
 
 } // namespace
@@ -123,6 +113,7 @@ int main(int argc, char **argv) {
     }
     const char *path = argv[1];
     prepareNarrowCharset();
+    ignoreClosedPipes();
 
     // The size before the file is opened. A file that grows afterwards is
     // caught by the overflow check after the read.

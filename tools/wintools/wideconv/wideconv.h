@@ -14,10 +14,12 @@
 #include <stdio.h>
 
 // Exit statuses, one per kind of failure. 5 is not used. 9 to 11 are failures
-// the program checks beyond the historical set.
+// the program checks beyond the historical set; a pipe whose reader has gone
+// ends the program quietly with 1, as it does the other tools.
 enum WideconvStatus {
     wideconvOk = 0,
     wideconvUsage = 1,
+    wideconvReaderGone = 1,
     wideconvNoFile = 2,
     wideconvNoReadBuffer = 3,
     wideconvCantOpen = 4,
