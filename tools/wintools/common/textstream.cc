@@ -4,6 +4,10 @@
 #include <stdint.h>
 #include <string.h>
 
+#if defined(__i386__) || defined(__x86_64__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 const unsigned char carriageReturn = 13;
@@ -72,13 +76,52 @@ size_t decodeTextBlock(TextDecoder *decoder, unsigned char *data, size_t size) {
     return out;
 }
 
-size_t expandLineFeeds(const unsigned char *bytes, size_t count, unsigned char *out) {
-    unsigned char *start = out;
-    for (const unsigned char *end = bytes + count; bytes < end; ++bytes) {
+namespace {
+
+unsigned char *expandBytes(const unsigned char *bytes, const unsigned char *end,
+                           unsigned char *out) {
+    for (; bytes < end; ++bytes) {
         if (*bytes == lineFeed) *out++ = carriageReturn;
         *out++ = *bytes;
     }
-    return static_cast<size_t>(out - start);
+    return out;
+}
+
+#if defined(__i386__) || defined(__x86_64__)
+// Sixteen bytes at a time up to each line feed: an RTF document is several
+// times the size of its input, and byte by byte (or word by word) this pass
+// alone nearly doubled glimrtf's time under Wine. Advances *bytes while 16 or
+// more are left; out must have room for twice what is left.
+__attribute__((target("sse2"))) unsigned char *
+expandBlocks(const unsigned char **bytes, const unsigned char *end, unsigned char *out) {
+    const __m128i lineFeeds = _mm_set1_epi8(lineFeed);
+    while (end - *bytes >= 16) {
+        __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(*bytes));
+        // Stored whole; what follows a line feed is stored again after its CR LF.
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out), block);
+        int found = _mm_movemask_epi8(_mm_cmpeq_epi8(block, lineFeeds));
+        int plain = found == 0 ? 16 : __builtin_ctz(static_cast<unsigned>(found));
+        out += plain;
+        *bytes += plain;
+        if (found != 0) {
+            *out++ = carriageReturn;
+            *out++ = lineFeed;
+            ++*bytes;
+        }
+    }
+    return out;
+}
+#endif
+
+} // namespace
+
+size_t expandLineFeeds(const unsigned char *bytes, size_t count, unsigned char *out) {
+    const unsigned char *end = bytes + count;
+    unsigned char *start = out;
+#if defined(__i386__) || defined(__x86_64__)
+    if (__builtin_cpu_supports("sse2")) out = expandBlocks(&bytes, end, out);
+#endif
+    return static_cast<size_t>(expandBytes(bytes, end, out) - start);
 }
 
 void initTextReader(TextReader *reader, ReadBytes read, void *handle) {
