@@ -1,9 +1,7 @@
-// Fuzzer over the pager's script reader and driver in overstrike mode, on the
-// memory platform. The input's first byte picks the options, the rest is the
-// script. Text file "a" holds a fixed text with tabs, form feeds and CR LF,
-// "s" the script itself; other names cannot be opened. Each input runs with
-// and without overstrike mode's bulk copying of ordinary bytes, and the two
-// outputs must be the same.
+// Fuzzer of the pager in overstrike mode on the memory platform: the input's
+// first byte picks -r, the rest is the script and text file "s"; "a" is a
+// fixed text. The output must be the same with and without the bulk copying
+// of ordinary bytes.
 #include <stddef.h>
 #include <stdint.h>
 

@@ -6,7 +6,6 @@
 
 ConsoleState consoleState;
 OutputBlock outputBlock;
-void *(*blankPageAllocator)(size_t size) = malloc;
 
 namespace {
 
@@ -41,7 +40,7 @@ bool makeBlankPage() {
     int64_t size = static_cast<int64_t>(consoleState.pageColumns) * consoleState.pageRows;
     if (consoleState.pageColumns <= 0 || consoleState.pageRows <= 0 || size > INT32_MAX)
         return false;
-    void *page = blankPageAllocator(static_cast<size_t>(size));
+    void *page = malloc(static_cast<size_t>(size));
     if (page == nullptr) return false;
     memset(page, ' ', static_cast<size_t>(size));
     consoleState.blankPage = static_cast<unsigned char *>(page);

@@ -45,9 +45,6 @@ const PagerPlatform *pagerPlatform();
 // Forgets everything of an earlier run (tests and the fuzzer run many).
 void resetConsoleState();
 
-// How blankPage is allocated; replaceable so that a failure can be tested.
-extern void *(*blankPageAllocator)(size_t size);
-
 // Error code reported when the blank page cannot be allocated (the system's
 // "not enough memory" code).
 const uint32_t NotEnoughMemoryCode = 8;

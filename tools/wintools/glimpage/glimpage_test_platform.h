@@ -1,15 +1,14 @@
-// glimpage_test_platform.h: the pager's platform over memory, for the unit
-// tests and the fuzzer. The script and the text files are strings, read at
-// most five bytes at a time so that every block end is crossed; standard
-// output and error are captured. With console set, output is a console of the
-// given screen that logs its calls, takes its keys from keys and fails the
-// failOnUse-th call of failingCall.
+// glimpage_test_platform.h: the pager's platform over memory for the unit tests
+// and the fuzzer: script and files are strings read five bytes at a time, output
+// and error captured. Its console logs its calls, answers prompts from keys,
+// fails its failingCall-th call (code 1234) and shows failure captions on error.
 #ifndef GLIMPAGE_TEST_PLATFORM_H
 #define GLIMPAGE_TEST_PLATFORM_H
 
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 
@@ -17,52 +16,47 @@
 #include "glimpage_pager.h"
 
 struct FakeSystem {
-    std::string script;
+    std::string script, out, err, log;
     std::map<std::string, std::string> files;
-    std::string out, err, log;
-    bool console;
+    std::string *openFile;
+    size_t scriptAt, fileAt;
     ScreenInfo screen;
-    std::string keys, failingCall;
-    int failOnUse;
-    bool handlesInvalid;
-    size_t scriptRead, fileRead;
-    const std::string *openFile;
-    int uses;
+    std::string keys; // no keys left: console input at its end
+    int calls, failingCall;
 };
 inline FakeSystem fake;
 
-inline int readMemory(const std::string &data, size_t *at, unsigned char *buffer, int size) {
-    size_t count = data.size() - *at < 5 ? data.size() - *at : 5;
-    if (count > static_cast<size_t>(size)) count = static_cast<size_t>(size);
+inline int readPart(const std::string &data, size_t *at, unsigned char *buffer, int size) {
+    size_t count = std::min({data.size() - *at, static_cast<size_t>(size), size_t{5}});
     memcpy(buffer, data.data() + *at, count);
     *at += count;
     return static_cast<int>(count);
 }
 
-// Logs call (as entry, unless empty) and tells whether this use is to fail.
-inline bool fails(const std::string &call, const std::string &entry = "") {
-    if (!entry.empty()) fake.log += entry + " | ";
-    return call == fake.failingCall && ++fake.uses == fake.failOnUse;
+// Logs a console call; false when it is the one to fail.
+inline bool called(const std::string &entry) {
+    fake.log += entry + " | ";
+    return ++fake.calls != fake.failingCall;
 }
 
 inline const ConsoleServices fakeConsole = {
-    [] { return !fake.handlesInvalid; },
+    [] { return called("handles"); },
     [](ScreenInfo *info) {
         *info = fake.screen;
-        return !fails("info", "info");
+        return called("info");
     },
-    [](const unsigned char *, int) { return !fails("blank"); },
-    [](ConsoleCell) { return !fails("cursor"); },
-    [](int16_t, int16_t, int16_t, int16_t) { return !fails("window"); },
-    [](uint16_t attribute) { return !fails("attr", "attr " + std::to_string(attribute)); },
-    [] { return !fails("conin"); },
+    [](const unsigned char *, int) { return called("blank"); },
+    [](ConsoleCell) { return called("cursor"); },
+    [](int16_t, int16_t, int16_t, int16_t) { return called("window"); },
+    [](uint16_t attribute) { return called("attr " + std::to_string(attribute)); },
+    [] { return called("conin"); },
     [](uint32_t *mode) {
         *mode = 7;
-        return !fails("getmode");
+        return called("getmode");
     },
-    [](uint32_t mode) { return !fails("setmode", "mode " + std::to_string(mode)); },
+    [](uint32_t mode) { return called("mode " + std::to_string(mode)); },
     [](unsigned char *key) {
-        if (fails("key", "key")) return -1;
+        if (!called("key")) return -1;
         if (fake.keys.empty()) return 0;
         *key = static_cast<unsigned char>(fake.keys[0]);
         fake.keys.erase(0, 1);
@@ -70,48 +64,41 @@ inline const ConsoleServices fakeConsole = {
     },
     [] { return 1234u; },
     [](const char *caption, uint32_t code) {
-        fake.log += std::string("box ") + caption + " " + std::to_string(code) + " | ";
+        fake.log += "box " + std::to_string(code) + " | ";
+        fake.err += caption;
     },
     wrapsAtLastCell,
 };
 
-inline const PagerPlatform memoryPlatform = {
+inline PagerPlatform memoryPlatform = {
     [](const unsigned char *bytes, int count) {
         fake.out.append(reinterpret_cast<const char *>(bytes), static_cast<size_t>(count));
         return 0;
     },
     [](const char *text) { fake.err += text; },
-    [](void *, unsigned char *buffer, int size) {
-        return readMemory(fake.script, &fake.scriptRead, buffer, size);
-    },
+    [](void *, unsigned char *b, int n) { return readPart(fake.script, &fake.scriptAt, b, n); },
     [](const char *name) -> void * {
-        if (fake.openFile != nullptr) abort(); // the driver closes one before the next
+        if (fake.openFile != nullptr) abort(); // the driver closes a file before the next
         auto file = fake.files.find(name);
-        if (file == fake.files.end()) return nullptr;
-        fake.fileRead = 0;
-        return const_cast<std::string *>(fake.openFile = &file->second);
+        fake.fileAt = 0;
+        return file == fake.files.end() ? nullptr : (fake.openFile = &file->second);
     },
-    [](void *file, unsigned char *buffer, int size) {
-        return readMemory(*static_cast<std::string *>(file), &fake.fileRead, buffer, size);
-    },
+    [](void *, unsigned char *b, int n) { return readPart(*fake.openFile, &fake.fileAt, b, n); },
     [](void *) { fake.openFile = nullptr; },
-    &fakeConsole,
+    nullptr,
 };
 
-// Forgets the last run; a console of columns x rows when rows is not 0.
+// Forgets the last run; output is a console of columns x rows when rows is not 0.
 inline void resetFake(int columns = 0, int rows = 0, const std::string &keys = "") {
-    int16_t right = static_cast<int16_t>(columns - 1), bottom = static_cast<int16_t>(rows - 1);
     fake = FakeSystem();
-    fake.console = rows != 0;
-    fake.screen = {columns, 0, 0, right, bottom, bottom, 7};
+    fake.screen = {columns, 0, 0, int16_t(columns - 1), int16_t(rows - 1), int16_t(rows - 1), 7};
     fake.keys = keys;
+    memoryPlatform.console = rows != 0 ? &fakeConsole : nullptr;
 }
 
 inline int runFake(const std::string &script, bool highlightSense = true) {
-    static PagerPlatform platform = memoryPlatform;
-    platform.console = fake.console ? &fakeConsole : nullptr;
     fake.script = script;
-    setPagerPlatform(&platform);
+    setPagerPlatform(&memoryPlatform);
     return runPager(highlightSense);
 }
 
