@@ -34,10 +34,13 @@ export SOURCE_DATE_EPOCH TZ LC_ALL
 umask 022
 
 # build_tree TOP PRESET: configures, builds and installs one preset of the
-# sources in TOP/src into TOP/PRESET-root.
+# sources in TOP/src into TOP/PRESET-root. The build is an ordinary one, which
+# must be reproducible by itself (the linker would take its PE time stamp from
+# SOURCE_DATE_EPOCH); stripping writes that time stamp anew and takes the
+# commit's.
 build_tree() {
-    (cd "$1/src" && cmake --preset "$2" -B "$1/$2" -DORVI_TESTS=OFF >/dev/null)
-    cmake --build "$1/$2" >/dev/null
+    (cd "$1/src" && env -u SOURCE_DATE_EPOCH cmake --preset "$2" -B "$1/$2" -DORVI_TESTS=OFF) >/dev/null
+    env -u SOURCE_DATE_EPOCH cmake --build "$1/$2" >/dev/null
     cmake --install "$1/$2" --strip --prefix "$1/$2-root" >/dev/null
 }
 
@@ -115,9 +118,10 @@ rm -rf "$work"
 build_packages "$work/release"
 if $check; then
     build_packages "$work/second-build" "$work/release/src"
-    for file in "$work/release/dist/"*; do
-        if ! cmp -s "$file" "$work/second-build/dist/${file##*/}"; then
-            echo "package: two builds of the same sources differ: ${file##*/}" >&2
+    # The packages, and the deliverables as built (before stripping).
+    for file in $(cd "$work/release" && echo dist/* win32/bin/* native/bin/*); do
+        if ! cmp -s "$work/release/$file" "$work/second-build/$file"; then
+            echo "package: two builds of the same sources differ: $file" >&2
             check=failed
         fi
     done
