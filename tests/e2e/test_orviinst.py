@@ -25,22 +25,21 @@ class OrviinstTest(orvitest.ConfigKeyTest):
 
     @classmethod
     def library(cls, name, shell="stand-in", scripts=("xconfig.tcl", "addpath.tcl", "delpath.tcl")):
-        """Windows name of a new library folder; shell "empty" is a revedor.exe that can't start."""
+        """Windows name of a new library folder; shell "empty" can't start, "folder" is a folder."""
         path = os.path.join(cls.root, name)
-        os.makedirs(path, exist_ok=True)
-        for file in scripts + (("revedor.exe",) if shell else ()):
+        os.makedirs(os.path.join(path, "revedor.exe" if shell == "folder" else ""), exist_ok=True)
+        for file in scripts + (("revedor.exe",) if shell == "empty" else ()):
             open(os.path.join(path, file), "wb").close()
         if shell == "stand-in":
             shutil.copy(HOST, os.path.join(path, "revedor.exe"))
         return orvitest.wine_path(path)
 
     def host(self, orvilib, *exports, status=0, env=()):
-        """Calls the exports, from the root of D:, with ORVILIB (None: no such
-        value) and both library variables "old"; the shell writes CR LF."""
+        """Calls the exports from D:'s root, ORVILIB None meaning no such value."""
         orvitest.set_config({} if orvilib is None else {"ORVILIB": orvilib})
         env = dict(env, ORVI_STANDIN_STATUS=str(status), TCL_LIBRARY="old", TK_LIBRARY="old")
         r = orvitest.run([HOST, DLL, *exports], env=env, cwd=self.root + "/d", boxes=True)
-        return r.status, r.err, r.out.replace(b"\r\n", b"\n").decode(), r.boxes
+        return r.status, r.err, r.out.replace(b"\r\n", b"\n").decode(), r.boxes  # shell: CR LF
 
     def test_runs(self):
         self.library("d/cov/lib")
@@ -62,7 +61,7 @@ class OrviinstTest(orvitest.ConfigKeyTest):
     def test_failures_show_a_box_and_change_no_variable_before_the_shell_starts(self):
         shell, script, run = b"Can't find \\revedor.exe", b"Can't find tcl file", b"Can't run tcl76"
         for orvilib, export, status, message in [
-                (self.library("none", shell=None, scripts=()), "addPath", 0, shell),
+                (self.library("folder", shell="folder", scripts=()), "addPath", 0, shell),
                 ("", "runXconfig", 0, shell),  # not the shell at the drive's root
                 (self.library("one", scripts=("xconfig.tcl",)), "UninstInitialize", 0, script),
                 (self.library("unstartable", shell="empty"), "runXconfig", 0, run),

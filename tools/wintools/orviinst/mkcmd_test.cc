@@ -74,8 +74,7 @@ TEST(QuoteArg, StartedProgramReadsArgumentsBack) {
     EXPECT_EQ(status, 0u) << "the arguments were read back otherwise";
 }
 
-// "mkcmd_test --check ARG...": exit status 0 when the runtime split the
-// command line into awkwardArguments(), else 1.
+// "mkcmd_test --check ARG...": status 0 when the runtime read awkwardArguments().
 int main(int argc, char **argv) {
     if (argc > 1 && std::string(argv[1]) == "--check")
         return std::vector<std::string>(argv + 2, argv + argc) == awkwardArguments() ? 0 : 1;
