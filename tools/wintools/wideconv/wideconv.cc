@@ -8,6 +8,7 @@
 //
 // Exit status 0 on success; each failure has its own status and one message on
 // standard error, and prints nothing on standard output (see WideconvStatus).
+// A pipe whose reader has gone ends the program quietly, with status 1.
 // Standard output and a byte file are text streams, with whatever line-end and
 // end-of-file translation the platform's C library gives them. UTF-16 text is
 // read as bytes and follows the same rules in whole code units (see
@@ -126,11 +127,12 @@ int main(int argc, char **argv) {
     buffer.size = readBufferSize(fileSize);
     if (buffer.size != 0) buffer.bytes = static_cast<unsigned char *>(malloc(buffer.size));
     if (buffer.bytes == nullptr) {
-        // The numbers are printed in full width: a native file can exceed int.
+        // The numbers are printed in full width: a file can exceed int.
         fprintf(stderr, "Can't malloc converion buffer %" PRIu64 "\n", fileSize);
         return wideconvNoReadBuffer;
     }
-    // A text stream: a CR LF pair is read as LF and Ctrl-Z ends the data.
+    // A text stream: a CR LF pair is read as LF and Ctrl-Z ends the data
+    // (UTF-16 text is read in binary, see readFileBytes).
     FILE *file = openForReading(path, "r");
     if (file == nullptr) {
         fprintf(stderr, "Can't open %s\n", path);
