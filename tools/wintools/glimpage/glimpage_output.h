@@ -7,7 +7,8 @@
 // Output is collected in one block and handed to the system in large writes;
 // on a console the block is flushed before every attribute change, cursor
 // move, page blanking, prompt and key read, so bytes and attributes still
-// reach the screen in order.
+// reach the screen in order (and by the driver before every read that may
+// wait, so that the screen shows what was merged meanwhile).
 //
 // Operations that can end the run (a quit key at the prompt, a failed console
 // call) return -1; consoleState.exitStatus then holds the process's exit
