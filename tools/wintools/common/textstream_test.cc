@@ -75,10 +75,11 @@ TEST(TextStream, DropsCarriageReturnsBeforeLineFeedsOnlyAndEndsAtCtrlZ) {
 }
 
 TEST(TextStream, ExpandsEveryLineFeed) {
-    const unsigned char in[] = "\na\r\n\n";
-    unsigned char out[2 * sizeof in];
+    const unsigned char in[] = "\na\r\n\n0123456789abcdef\nxyz0123456789abcdef0123\n\n";
+    unsigned char out[2 * (sizeof in - 1)];
     size_t length = expandLineFeeds(in, sizeof in - 1, out);
-    EXPECT_EQ("\r\na\r\r\n\r\n", std::string(reinterpret_cast<char *>(out), length));
+    EXPECT_EQ("\r\na\r\r\n\r\n0123456789abcdef\r\nxyz0123456789abcdef0123\r\n\r\n",
+              std::string(reinterpret_cast<char *>(out), length));
 }
 
 } // namespace
