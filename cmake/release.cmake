@@ -58,7 +58,7 @@ function(orvi_release_rules)
         # The import library is for no one: the installer loads the DLL by name.
         install(TARGETS glimpage glimrtf orvilib orviinst wideconv
                 RUNTIME DESTINATION bin
-                ARCHIVE DESTINATION lib COMPONENT none EXCLUDE_FROM_ALL)
+                ARCHIVE DESTINATION lib COMPONENT import-library EXCLUDE_FROM_ALL)
         set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND PROPERTY
                      CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/README.md)
         file(READ ${PROJECT_SOURCE_DIR}/README.md readme)
