@@ -1,7 +1,11 @@
 """A program on a console in a tmux pane of its own tmux server, the screen
 captured as text. A Windows program runs in a Wine console, started by Wine's
 cmd with standard input redirected from a file or FIFO (a shell's redirect
-would become the console's input too, and keys would never reach it)."""
+would become the console's input too, and keys would never reach it). A
+native program pages on the pane's terminal itself, as a job of the pane's
+shell, which keeps the terminal's modes before it (stty.before), while it is
+stopped (stty.stopped, then it continues the job) and after it (stty.after),
+and prints its status on the screen."""
 
 import os
 import pathlib
@@ -61,11 +65,21 @@ class Console:
             os.write(self.writer, stdin)
         else:
             pathlib.Path(self.dir, "in").write_bytes(stdin)
-        # Without isig, Ctrl+Z reaches the console as a key instead of
-        # stopping Wine; the pane stays for a last look at the screen.
-        pane = "stty -isig; wine cmd /c %s; echo $? > status.new; mv status.new status; sleep 600"
+        if program.endswith(".exe"):
+            # Without isig, Ctrl+Z reaches the console as a key instead of
+            # stopping Wine.
+            run = "stty -isig; wine cmd /c %s; s=$?" % shlex.quote(orvitest.wine_path(program) + " < in")
+        else:
+            # Ctrl+C ends the job, not the shell; a shell that restored the
+            # modes itself would hide a program that does not.
+            run = ("set -m; trap : INT; stty -g > stty.before; %s < in; s=$?; if [ $s = 148 ]; "
+                   "then stty -g > stty.stopped; fg; s=$?; fi; printf 'status %%s' $s; "
+                   "stty -g > stty.after" % shlex.quote(program))
+        # The pane stays for a last look at the screen.
+        pathlib.Path(self.dir, "pane.sh").write_text(
+            run + "; echo $s > status.new; mv status.new status; sleep 600\n")
         self._tmux("new-session", "-d", "-x", str(self.columns), "-y", str(self.rows), "-c",
-                   self.dir, pane % shlex.quote(orvitest.wine_path(program) + " < in"))
+                   self.dir, "exec sh pane.sh")
 
     def feed(self, data):
         """Writes the rest of the input and ends it."""
@@ -93,6 +107,16 @@ class Console:
 
     def keys(self, *keys):
         self._tmux("send-keys", *keys)
+
+    def resize(self, rows, columns):
+        self.rows, self.columns = rows, columns
+        self._tmux("resize-window", "-x", str(columns), "-y", str(rows))
+
+    def file(self, name, timeout=10):
+        """A file of the pane's folder once it has been written."""
+        path = pathlib.Path(self.dir, name)
+        self._until(lambda: path.exists() and path.stat().st_size > 0, timeout)
+        return path.read_text()
 
     def wait_for(self, rows, what, timeout=10):
         """Waits until the screen shows rows (padded with empty rows)."""

@@ -26,11 +26,13 @@ class Program(unittest.TestCase):
             ([], (b"t|" + b"x" * 1000 + b"\n") * 1000, 100, (1, b"", b"")),
             (["-rQ"], hello, None, (1, b"", NAME + b": unknown option: -Q" + NL + b"usage: " +
                                     NAME + b" [-u] [-r] {script-file | -} [text-file | -]" + NL)),
+            # CR LF reads like LF in script and text; a lone CR is a byte.
+            ([], b"f|../tests/e2e/golden/glimpage/crlf.txt\r\n+ 2 1\r\n- 2 1\r\n+ 3 3\r\n"
+             b"- 3 3\r\nt -1 0|end\r\n", None, (0, b"ab" + NL + b"_\bcd" + NL + b"x\r_\by" + NL +
+                                                 b"end" + NL, b"")),
+            # Ctrl+Z ends a Windows text stream, natively it is a byte.
+            ([], b"t|a\x1ab\nt|c\n", None, (0, b"" if orvitest.WINDOWS else b"a\x1ab\nc\n", b"")),
         ]
-        if orvitest.WINDOWS:  # CR LF reads like LF in script and text; a lone CR is a byte
-            cases.append(([], b"f|../tests/e2e/golden/glimpage/crlf.txt\r\n+ 2 1\r\n- 2 1\r\n"
-                          b"+ 3 3\r\n- 3 3\r\nt -1 0|end\r\n", None,
-                          (0, b"ab\r\n_\bcd\r\nx\r_\by\r\nend\r\n", b"")))
         for args, script, stdout, expected in cases:
             with self.subTest(args=args, script=script[:40], stdout=stdout):
                 result = orvitest.run([GLIMPAGE] + args, script, cwd=examples, stdout=stdout)

@@ -41,13 +41,15 @@ const uint32_t controlZs = 0x1A1A1A1Au;
 size_t decodeTextBlock(TextDecoder *decoder, unsigned char *data, size_t size) {
     decoder->carriageReturnHeld = false;
     if (decoder->ended) return 0;
+    // Where Ctrl+Z is data the word test looks for carriage returns only.
+    const uint32_t ends = decoder->controlZIsData ? carriageReturns : controlZs;
     size_t i = 0;
     size_t out = 0;
     while (i < size) {
         if (size - i >= 4) {
             // Loaded before stored: the store may overlap it when out < i.
             uint32_t word = loadWord(data + i);
-            if (!hasByte(word, carriageReturns) && !hasByte(word, controlZs)) {
+            if (!hasByte(word, carriageReturns) && !hasByte(word, ends)) {
                 storeWord(data + out, word);
                 out += 4;
                 i += 4;
@@ -55,7 +57,7 @@ size_t decodeTextBlock(TextDecoder *decoder, unsigned char *data, size_t size) {
             }
         }
         unsigned char c = data[i];
-        if (c == controlZ) {
+        if (c == controlZ && !decoder->controlZIsData) {
             decoder->ended = true;
             break;
         }
@@ -124,10 +126,10 @@ size_t expandLineFeeds(const unsigned char *bytes, size_t count, unsigned char *
     return static_cast<size_t>(expandBytes(bytes, end, out) - start);
 }
 
-void initTextReader(TextReader *reader, ReadBytes read, void *handle) {
+void initTextReader(TextReader *reader, ReadBytes read, void *handle, bool controlZIsData) {
     reader->read = read;
     reader->handle = handle;
-    reader->decoder = TextDecoder{false, false};
+    reader->decoder = TextDecoder{false, false, controlZIsData};
     reader->rawEnded = false;
 }
 

@@ -1,8 +1,9 @@
 // textstream.h: the C runtime's text streams on Windows, done on whole blocks
 // of binary input and output. Reading: a carriage return directly before a
 // line feed is dropped (also across block ends), any other carriage return is
-// kept, and Ctrl+Z (0x1A) ends the input for good. Writing: every line feed
-// leaves as carriage return and line feed. Doing this here, over large blocks,
+// kept, and Ctrl+Z (0x1A) ends the input for good (unless the reader keeps it
+// as data: a native tool that reads files written on Windows). Writing: every
+// line feed leaves as carriage return and line feed. Doing this here, over large blocks,
 // keeps the runtime's per-byte text-mode cost out of the tools' copy loops.
 // Portable: the tests run it natively.
 #ifndef ORVI_TEXTSTREAM_H
@@ -17,13 +18,15 @@ typedef int (*ReadBytes)(void *handle, unsigned char *buffer, int size);
 struct TextDecoder {
     bool ended;              // a Ctrl+Z has been met
     bool carriageReturnHeld; // the last block ended in an undecided carriage return
+    bool controlZIsData;     // Ctrl+Z is an ordinary byte and ends nothing
 };
 
 // Translates data[0, size) in place and returns the new length (never more
 // than size). A carriage return that ends the block cannot be judged yet: it
 // is dropped from this block and carriageReturnHeld set, and the caller puts
 // it in front of the next block (or delivers it alone at the end of the
-// input). Bytes from a Ctrl+Z on are dropped and set ended.
+// input). Bytes from a Ctrl+Z on are dropped and set ended (unless
+// controlZIsData).
 size_t decodeTextBlock(TextDecoder *decoder, unsigned char *data, size_t size);
 
 // Writes count bytes into out with every line feed expanded; out has room for
@@ -38,7 +41,7 @@ struct TextReader {
     bool rawEnded; // read reported the end (or an error)
 };
 
-void initTextReader(TextReader *reader, ReadBytes read, void *handle);
+void initTextReader(TextReader *reader, ReadBytes read, void *handle, bool controlZIsData = false);
 
 // Reads the next piece of text into buffer (capacity at least 2): the count,
 // 0 once the text has ended, and it stays ended. Makes one raw read per call

@@ -34,6 +34,12 @@ int moveToPageOrigin() {
     return 0;
 }
 
+// The page size from what the screen reports.
+void takePageSize(const ScreenInfo *info) {
+    consoleState.pageRows = info->windowBottom - info->windowTop + 1;
+    consoleState.pageColumns = info->bufferWidth;
+}
+
 // pageColumns x pageRows spaces; false when the size is unusable or memory
 // is short.
 bool makeBlankPage() {
@@ -124,8 +130,7 @@ int initConsole() {
     consoleState.isConsole = true;
     consoleState.normalAttribute = info.attribute;
     consoleState.reverseAttribute = reverseOf(info.attribute);
-    consoleState.pageRows = info.windowBottom - info.windowTop + 1;
-    consoleState.pageColumns = info.bufferWidth;
+    takePageSize(&info);
     if (!makeBlankPage()) return reportConsoleFailure("Write file", NotEnoughMemoryCode);
     if (!console->writeBlankPage(consoleState.blankPage, consoleState.blankPageSize))
         return reportConsoleFailure("Write file", console->lastError());
@@ -154,15 +159,33 @@ int setReverseAttribute() {
     return setAttributeOrFail(consoleState.reverseAttribute, "Reverse Mode");
 }
 
-bool wrapsAtLastCell(int c, int pageColumns, int *column) {
-    if (c != '\n' && (*column)++ % pageColumns != 0) return false;
+RowEnd wrapsAtLastCell(int c, int pageColumns, int *column) {
+    if (c != '\n' && (*column)++ % pageColumns != 0) return RowGoesOn;
     *column = 1;
-    return true;
+    return RowEndsAfterByte;
 }
 
-int countConsoleRow(int c) {
-    if (!console->rowFinished(c, consoleState.pageColumns, &consoleState.screenColumn)) return 0;
-    return morePrompt(false);
+RowEnd defersWrap(int c, int pageColumns, int *column) {
+    if (c == '\n') {
+        *column = 1;
+        return RowEndsAfterByte;
+    }
+    if (*column <= pageColumns) {
+        ++*column;
+        return RowGoesOn;
+    }
+    // The byte wraps the full row and takes the next row's first cell.
+    *column = 2;
+    return RowEndsBeforeByte;
+}
+
+int putConsoleChar(int c) {
+    RowEnd end = console->rowFinished(c, consoleState.pageColumns, &consoleState.screenColumn);
+    // A byte that starts a new row waits for the prompt of a full page, so
+    // that it shows at the top of the next page.
+    if (end == RowEndsBeforeByte && morePrompt(false) < 0) return -1;
+    writeOutputByte(c);
+    return end == RowEndsAfterByte ? morePrompt(false) : 0;
 }
 
 int putOutputString(const char *text) {
@@ -222,6 +245,9 @@ int morePrompt(bool pageBreak) {
 int clearPage() {
     if (!consoleState.isConsole) return 0;
     flushOutput();
+    // A new page: a window that was resized since takes effect now.
+    ScreenInfo info;
+    if (console->resizable && console->getScreenInfo(&info)) takePageSize(&info);
     if (moveToPageOrigin() < 0) return -1;
     console->writeBlankPage(consoleState.blankPage, consoleState.blankPageSize);
     if (moveToPageOrigin() < 0) return -1;

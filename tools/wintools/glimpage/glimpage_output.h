@@ -1,6 +1,7 @@
-// glimpage_output.h: the pager's output layer. On a console it highlights by
-// switching the text attribute to its reverse, counts the rows the output
-// fills and pauses at every full page and form feed with a "-More-" prompt.
+// glimpage_output.h: the pager's output layer. On a console (or a terminal,
+// which plays the console's part natively) it highlights by switching the
+// text attribute to its reverse, counts the rows the output fills and pauses
+// at every full page and form feed with a "-More-" prompt.
 // Anywhere else it writes overstruck text: a highlighted byte is written as
 // '_', backspace, byte, and no console call is made after the detection.
 //
@@ -16,6 +17,7 @@
 #ifndef GLIMPAGE_OUTPUT_H
 #define GLIMPAGE_OUTPUT_H
 
+#include <errno.h>
 #include <stddef.h>
 #include <stdint.h>
 
@@ -23,8 +25,8 @@
 
 struct ConsoleState {
     bool isConsole;
-    int pageColumns;           // screen buffer width, at start
-    int pageRows;              // window height, at start
+    int pageColumns;           // screen buffer width, at start (at each page if resizable)
+    int pageRows;              // window height, likewise
     uint16_t normalAttribute;  // attribute in force at start
     uint16_t reverseAttribute; // its two nibbles swapped
     unsigned char *blankPage;  // pageColumns x pageRows spaces, kept for the run
@@ -48,7 +50,11 @@ void resetConsoleState();
 
 // Error code reported when the blank page cannot be allocated (the system's
 // "not enough memory" code).
+#ifdef _WIN32
 const uint32_t NotEnoughMemoryCode = 8;
+#else
+const uint32_t NotEnoughMemoryCode = ENOMEM;
+#endif
 
 // ---- Standard output block ------------------------------------------------
 
@@ -82,17 +88,22 @@ int initConsole();
 int setNormalAttribute();
 int setReverseAttribute();
 
-// Row counting of putOutputChar once the byte is written to a console.
-int countConsoleRow(int c);
+// putOutputChar on a console: writes the byte, counting rows (may prompt).
+int putConsoleChar(int c);
 
 // The row rule of a console that wraps as soon as a row's last cell is
 // written: a row of exactly pageColumns bytes and its line feed count two.
-bool wrapsAtLastCell(int c, int pageColumns, int *column);
+RowEnd wrapsAtLastCell(int c, int pageColumns, int *column);
+
+// The row rule of a terminal, which defers the wrap of a full row until the
+// next byte: a row of exactly pageColumns bytes and its line feed count one.
+RowEnd defersWrap(int c, int pageColumns, int *column);
 
 // Writes a byte; on a console counts rows and may prompt.
 inline int putOutputChar(int c) {
+    if (consoleState.isConsole) return putConsoleChar(c);
     writeOutputByte(c);
-    return consoleState.isConsole ? countConsoleRow(c) : 0;
+    return 0;
 }
 
 // Writes a NUL-terminated string through putOutputChar, form feeds through

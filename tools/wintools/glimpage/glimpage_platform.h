@@ -1,7 +1,8 @@
 // glimpage_platform.h: the system services the pager's portable core uses,
 // as one table. Each platform's layer defines systemPlatform() with its own
-// table (glimpage_win32.cc on Windows, glimpage_posix.cc natively); the tests
-// and the fuzzer build theirs over memory.
+// table (glimpage_win32.cc on Windows, glimpage_posix.cc natively, with the
+// terminal of glimpage_terminal.cc as its console); the tests and the fuzzer
+// build theirs over memory.
 #ifndef GLIMPAGE_PLATFORM_H
 #define GLIMPAGE_PLATFORM_H
 
@@ -26,12 +27,24 @@ struct ConsoleCell {
     int16_t row;
 };
 
-// How a screen wraps its rows: tells whether writing byte c finished a row,
-// keeping *column (the 1-based cell of the next byte on the row) up to date.
-// Screens differ in when a full row wraps.
-typedef bool (*RowRule)(int c, int pageColumns, int *column);
+// Where a byte written to a screen ends a row.
+enum RowEnd {
+    RowGoesOn,         // the byte stays on the current row
+    RowEndsAfterByte,  // the byte finished the row: a line feed, or a row filled
+                       // by a screen that wraps as soon as its last cell is written
+    RowEndsBeforeByte, // the byte starts the next row: the row before it was full
+                       // and the screen had deferred its wrap until now
+};
 
-// A console to page on. Each service returns true on success; after a
+// How a screen wraps its rows: where writing byte c ends one, keeping *column
+// (the 1-based cell of the next byte on the row, pageColumns + 1 while the
+// wrap of a full row is deferred) up to date. Screens differ in when a full
+// row wraps.
+typedef RowEnd (*RowRule)(int c, int pageColumns, int *column);
+
+// A console to page on: the Windows console, or a terminal playing its part
+// (an attribute other than the one at start is reverse video, blanking the
+// page erases the screen). Each service returns true on success; after a
 // failure lastError gives the system's code for it.
 struct ConsoleServices {
     bool (*standardHandlesValid)();
@@ -43,6 +56,9 @@ struct ConsoleServices {
     bool (*setWindowPosition)(int16_t left, int16_t top, int16_t right, int16_t bottom);
     bool (*setTextAttribute)(uint16_t attribute);
     bool (*openConsoleInput)();
+    // The key input's mode in the console's bits: line input 0x0002, echo
+    // 0x0004. The prompt clears those two for its key and sets back what
+    // getInputMode gave.
     bool (*getInputMode)(uint32_t *mode);
     bool (*setInputMode)(uint32_t mode);
     // Reads one key byte: 1 when *key was read, 0 when no byte came (console
@@ -53,6 +69,9 @@ struct ConsoleServices {
     // (or a fallback naming the code when the system has none) under caption.
     void (*showFailure)(const char *caption, uint32_t code);
     RowRule rowFinished;
+    // The window can change size during the run (a terminal): the page size
+    // is then taken afresh at each new page. A console keeps its size at start.
+    bool resizable;
 };
 
 struct PagerPlatform {

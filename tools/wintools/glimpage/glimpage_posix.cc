@@ -1,11 +1,16 @@
-// glimpage_posix.cc: the pager's system layer for native builds. It offers
-// no console: the pager always writes overstruck text, and bytes pass
-// through unchanged (no text-mode translation).
+// glimpage_posix.cc: the pager's system layer for native builds. Its console
+// is the terminal (glimpage_terminal.cc); output to anything else is
+// overstruck text, written as it is (no text-mode translation). The script
+// and the text files are read as the Windows build reads them, so that files
+// written on Windows work: a carriage return before a line feed is dropped.
+// Ctrl+Z, which ends a text stream on Windows, is an ordinary byte here.
 #include <errno.h>
 #include <stdio.h>
 #include <unistd.h>
 
 #include "glimpage_platform.h"
+#include "glimpage_stream.h"
+#include "glimpage_terminal.h"
 #include "sysio.h"
 
 namespace {
@@ -18,27 +23,23 @@ void writeError(const char *text) {
     fputs(text, stderr);
 }
 
+TextReader standardInput = {
+    readDescriptorHandle, descriptorHandle(STDIN_FILENO), {false, false, true}, false};
+
 int readInput(void *, unsigned char *buffer, int size) {
-    return readDescriptor(STDIN_FILENO, buffer, size);
+    return readText(&standardInput, buffer, size);
 }
 
 void *openTextFile(const char *name) {
-    return openForReading(name, "r");
-}
-
-int readTextFile(void *file, unsigned char *buffer, int size) {
-    return readDescriptor(fileno(static_cast<FILE *>(file)), buffer, size);
-}
-
-void closeTextFile(void *file) {
-    fclose(static_cast<FILE *>(file));
+    return openTextStream(name, true);
 }
 
 } // namespace
 
 const PagerPlatform *systemPlatform() {
     static const PagerPlatform table = {
-        writeOutput, writeError, readInput, openTextFile, readTextFile, closeTextFile, nullptr,
+        writeOutput,    writeError,      readInput,         openTextFile,
+        readTextStream, closeTextStream, terminalConsole(),
     };
     return &table;
 }

@@ -33,4 +33,12 @@ inline int getByte(ByteSource *source) {
     return refillByteSource(source);
 }
 
+// The system layers' text files: opened as fopen(name, "r") opens them (a
+// directory cannot be opened: null), then read in blocks as text streams (a
+// carriage return before a line feed is dropped; Ctrl+Z ends the file unless
+// controlZIsData). readTextStream and closeTextStream take what it returned.
+void *openTextStream(const char *name, bool controlZIsData);
+int readTextStream(void *file, unsigned char *buffer, int size);
+void closeTextStream(void *file);
+
 #endif

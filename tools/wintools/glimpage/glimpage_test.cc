@@ -117,16 +117,21 @@ TEST(ConsolePaging, PromptsAtFullPagesAndFormFeeds) {
     const struct {
         int columns, rows;
         std::string keys, script, out;
+        bool terminal = false;
     } cases[] = {
-        // A page of 3 rows holds 2 of text; a full-width row counts two.
+        // A page of 3 rows holds 2 of text; a full-width row counts two on a
+        // console, one on a terminal, where the next byte wraps it (after the
+        // prompt, so that it opens the next page).
         {4, 3, "x", "t|abcd\n", "abcd\n-More-"},
+        {4, 3, "x", "t|abcd\nt|e\nt|f\n", "abcd\ne\n-More-f\n", true},
+        {4, 3, "x", "t|abcd\nt|efghi\n", "abcd\nefgh-More-i\n", true},
         // Only q, Ctrl+Z and no key at all (console input at its end) quit.
         {10, 3, "Q\x1a", "t|1\nt|2\nt|3\nt|4\nt|5\nt|6\n", "1\n2\n-More-3\n4\n-More-"},
         {10, 3, "q", "t|1\nt|2\nt|3\n", "1\n2\n-More-"},
         {10, 3, "", "t|1\nt|2\nt|3\n", "1\n2\n-More-"},
     };
     for (const auto &c : cases) {
-        resetFake(c.columns, c.rows, c.keys);
+        resetFake(c.columns, c.rows, c.keys, c.terminal);
         EXPECT_EQ(0, runFake(c.script));
         EXPECT_EQ(c.out, fake.out) << c.script;
     }
@@ -158,7 +163,9 @@ TEST(ConsoleFailures, ShowTheStepsCaptionRestoreTheAttributeAndEndWithStatusOne)
     // A window no page can be made for fails the page write for want of memory.
     resetFake(0, 25);
     EXPECT_EQ(1, runFake("t|never\n"));
-    EXPECT_EQ("handles | info | box 8 | attr 7 | Write file", fake.log + fake.err);
+    EXPECT_EQ("handles | info | box " + std::to_string(NotEnoughMemoryCode) +
+                  " | attr 7 | Write file",
+              fake.log + fake.err);
 }
 
 #ifdef _WIN32

@@ -39,7 +39,7 @@ inline bool called(const std::string &entry) {
     return ++fake.calls != fake.failingCall;
 }
 
-inline const ConsoleServices fakeConsole = {
+inline ConsoleServices fakeConsole = {
     [] { return called("handles"); },
     [](ScreenInfo *info) {
         *info = fake.screen;
@@ -68,6 +68,7 @@ inline const ConsoleServices fakeConsole = {
         fake.err += caption;
     },
     wrapsAtLastCell,
+    false,
 };
 
 inline PagerPlatform memoryPlatform = {
@@ -88,9 +89,12 @@ inline PagerPlatform memoryPlatform = {
     nullptr,
 };
 
-// Forgets the last run; output is a console of columns x rows when rows is not 0.
-inline void resetFake(int columns = 0, int rows = 0, const std::string &keys = "") {
+// Forgets the last run; output is a console of columns x rows when rows is not
+// 0, a terminal's rows when terminal.
+inline void resetFake(int columns = 0, int rows = 0, const std::string &keys = "",
+                      bool terminal = false) {
     fake = FakeSystem();
+    fakeConsole.rowFinished = terminal ? defersWrap : wrapsAtLastCell;
     fake.screen = {columns, 0, 0, int16_t(columns - 1), int16_t(rows - 1), int16_t(rows - 1), 7};
     fake.keys = keys;
     memoryPlatform.console = rows != 0 ? &fakeConsole : nullptr;

@@ -3,15 +3,13 @@
 // text mode (a carriage return before a line feed is dropped on reading,
 // Ctrl+Z ends a text input, a line feed is written as CR LF).
 #include <errno.h>
-#include <fcntl.h>
-#include <io.h>
 #include <stdint.h>
 #include <stdio.h>
-#include <stdlib.h>
 #include <windows.h>
 
 #include "glimpage_output.h"
 #include "glimpage_platform.h"
+#include "glimpage_stream.h"
 #include "glimpage_win32.h"
 #include "orviconf.h"
 #include "sysio.h"
@@ -40,40 +38,15 @@ void writeError(const char *text) {
     fputs(text, stderr);
 }
 
-TextReader standardInput = {readDescriptorHandle, descriptorHandle(0), {false, false}, false};
+TextReader standardInput = {
+    readDescriptorHandle, descriptorHandle(0), {false, false, false}, false};
 
 int readInput(void *, unsigned char *buffer, int size) {
     return readText(&standardInput, buffer, size);
 }
 
-struct TextFile {
-    FILE *file;
-    TextReader text;
-};
-
-// Opened as fopen(name, "r") opens it (a directory cannot be opened); its
-// bytes are then read in blocks through the descriptor.
 void *openTextFile(const char *name) {
-    FILE *file = openForReading(name, "r");
-    if (file == nullptr) return nullptr;
-    TextFile *textFile = static_cast<TextFile *>(malloc(sizeof(TextFile)));
-    if (textFile == nullptr) {
-        fclose(file);
-        return nullptr;
-    }
-    textFile->file = file;
-    setBinaryMode(_fileno(file));
-    initTextReader(&textFile->text, readDescriptorHandle, descriptorHandle(_fileno(file)));
-    return textFile;
-}
-
-int readTextFile(void *file, unsigned char *buffer, int size) {
-    return readText(&static_cast<TextFile *>(file)->text, buffer, size);
-}
-
-void closeTextFile(void *file) {
-    fclose(static_cast<TextFile *>(file)->file);
-    free(file);
+    return openTextStream(name, false);
 }
 
 bool standardHandlesValid() {
@@ -150,17 +123,27 @@ void showFailure(const char *caption, uint32_t code) {
 }
 
 const ConsoleServices console = {
-    standardHandlesValid, getScreenInfo,    writeBlankPage,   setCursorPosition,
-    setWindowPosition,    setTextAttribute, openConsoleInput, getInputMode,
-    setInputMode,         readKey,          lastError,        showFailure,
+    standardHandlesValid,
+    getScreenInfo,
+    writeBlankPage,
+    setCursorPosition,
+    setWindowPosition,
+    setTextAttribute,
+    openConsoleInput,
+    getInputMode,
+    setInputMode,
+    readKey,
+    lastError,
+    showFailure,
     wrapsAtLastCell,
+    false,
 };
 
 } // namespace
 
 const PagerPlatform *systemPlatform() {
     static const PagerPlatform table = {
-        writeOutput, writeError, readInput, openTextFile, readTextFile, closeTextFile, &console,
+        writeOutput, writeError, readInput, openTextFile, readTextStream, closeTextStream, &console,
     };
     return &table;
 }
