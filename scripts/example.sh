@@ -1,7 +1,9 @@
 #!/bin/sh
 # The main job on the bundled example: glimpage (the Windows build, under Wine)
 # pages examples/hello.c with the regions that examples/hello.hls highlights,
-# writing overstruck text to build/example/hello.txt, which is then shown.
+# writing overstruck text to build/example/hello.txt. On a terminal the native
+# build then pages the example there (reverse video; a key shows the next
+# page, q ends); otherwise the overstruck text is shown.
 set -eu
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -19,9 +21,18 @@ trap 'wineserver -k 2>/dev/null || true' EXIT
 cd "$root/examples"
 wine "$root/build/win32/bin/glimpage.exe" < hello.hls > "$out/hello.txt"
 
-echo "glimpage wrote $out/hello.txt (highlighted characters overstruck):"
-echo
-if [ -t 1 ]; then ul -t xterm "$out/hello.txt"; else cat -v "$out/hello.txt"; fi
+if [ -t 1 ]; then
+    (cd "$root" && cmake --preset native >/dev/null &&
+        cmake --build --preset native --target glimpage >/dev/null)
+    "$root/build/native/bin/glimpage" < hello.hls
+    echo
+    echo "That was the native glimpage paging on this terminal."
+    echo "glimpage.exe wrote $out/hello.txt (highlighted characters overstruck)."
+else
+    echo "glimpage wrote $out/hello.txt (highlighted characters overstruck):"
+    echo
+    cat -v "$out/hello.txt"
+fi
 
 # The RTF step: glimrtf turns the overstruck text into a document for a word
 # processor, the highlighted characters in bold italic.

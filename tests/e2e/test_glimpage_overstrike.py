@@ -1,7 +1,12 @@
-"""glimpage run natively and under Wine, to a file, /dev/full or a pipe: the golden
-output of the bundled example, text streams, messages, statuses (rules: unit tests)."""
+"""glimpage run natively and under Wine, to a file, /dev/full, a pipe or a terminal it
+does not page on: the golden output of the bundled example, text streams, messages,
+statuses (rules: unit tests)."""
 
+import os
 import pathlib
+import pty
+import re
+import subprocess
 import unittest
 
 import orvitest
@@ -37,6 +42,28 @@ class Program(unittest.TestCase):
             with self.subTest(args=args, script=script[:40], stdout=stdout):
                 result = orvitest.run([GLIMPAGE] + args, script, cwd=examples, stdout=stdout)
                 self.assertEqual((result.status, result.out, result.err), expected)
+
+    @unittest.skipIf(orvitest.WINDOWS, "a native terminal")
+    def test_on_terminals_it_cannot_page(self):
+        # TERM=dumb: overstruck text. No controlling terminal for the keys: the first
+        # prompt quits; a terminal of no size takes LINES. Cursor moves and erasing left out.
+        examples = pathlib.Path(orvitest.SOURCE, "examples")
+        golden = pathlib.Path(orvitest.SOURCE, "tests/e2e/golden/glimpage/hello.txt").read_bytes()
+        for term, script, expected in [("dumb", (examples / "hello.hls").read_bytes(), golden),
+                                       ("xterm", b"t|x\n" * 9, b"x\r\n" * 4 + b"\x1b[7m-More-\x1b[27m")]:
+            master, terminal = pty.openpty()
+            status = subprocess.run([GLIMPAGE], input=script, stdout=terminal, cwd=examples,
+                                    env=dict(os.environ, TERM=term, LINES="5"),
+                                    start_new_session=True, timeout=60).returncode
+            os.close(terminal)
+            out = b""
+            while len(out) < 100000:
+                try:
+                    out += os.read(master, 4096)
+                except OSError:  # the terminal is closed and read
+                    break
+            os.close(master)
+            self.assertEqual((status, re.sub(rb"\x1b\[[0-9;]*[HJK]", b"", out)), (0, expected))
 
 
 if __name__ == "__main__":
