@@ -38,8 +38,8 @@ void *openTextFile(const char *name) {
 
 const PagerPlatform *systemPlatform() {
     static const PagerPlatform table = {
-        writeOutput,    writeError,      readInput,         openTextFile,
-        readTextStream, closeTextStream, terminalConsole(),
+        writeOutput,    writeError,      readInput,        openTextFile,
+        readTextStream, closeTextStream, &terminalConsole,
     };
     return &table;
 }

@@ -235,14 +235,10 @@ void showFailure(const char *caption, uint32_t code) {
             strerror(static_cast<int>(code)));
 }
 
-const ConsoleServices terminal = {
+} // namespace
+
+const ConsoleServices terminalConsole = {
     startTerminal,    getScreenInfo, blankScreen, moveCursor,  keepWindow,
     setTextAttribute, openKeyInput,  getKeyModes, setKeyModes, readKey,
     lastError,        showFailure,   defersWrap,  true,
 };
-
-} // namespace
-
-const ConsoleServices *terminalConsole() {
-    return &terminal;
-}

@@ -7,6 +7,6 @@
 
 // Pages when standard output is a terminal and TERM is set and not "dumb";
 // otherwise its getScreenInfo fails and the run writes overstruck text.
-const ConsoleServices *terminalConsole();
+extern const ConsoleServices terminalConsole;
 
 #endif
