@@ -6,9 +6,10 @@
 // by line and column, where highlighted regions open ("+ line column") and
 // close ("- line column"); it can also print header and plain lines, switch
 // output off and on and indent with a margin. -r inverts the highlighting,
-// -u is accepted and does nothing. On a console highlighted text is shown in
-// reverse video with a "-More-" prompt at every page (q or Ctrl+Z quits);
-// when standard output is a file or pipe the highlighting is written as
+// -u is accepted and does nothing. On a console (natively: a terminal whose
+// TERM is set and not "dumb") highlighted text is shown in reverse video with
+// a "-More-" prompt at every page (q quits, also Ctrl+Z on Windows); when
+// standard output is a file or pipe the highlighting is written as
 // overstrikes ('_', backspace, character). Exit status 0, or 1 for an unknown
 // option, a failed console operation or a failed write of standard output.
 #include <stdio.h>

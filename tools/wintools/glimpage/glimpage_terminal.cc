@@ -31,7 +31,8 @@
 
 namespace {
 
-// The attribute reported at start and its reverse, as the output layer makes it.
+// The attribute reported at start: normal video. Any other, the reverse that
+// the output layer makes of it, is reverse video.
 const uint16_t NormalAttribute = 0x07;
 
 // The console's input mode that getInputMode reports for the terminal's modes
