@@ -12,6 +12,7 @@
 #include <stddef.h>
 #include <stdint.h>
 #include <stdio.h>
+#include <string.h>
 
 // Exit statuses, one per kind of failure. 5 is not used. 9 to 11 are failures
 // the program checks beyond the historical set; a pipe whose reader has gone
@@ -66,6 +67,19 @@ size_t prepareWideText(ReadBuffer *buffer, bool textStreams);
 // null when memory runs out. *size receives the block size asked for: the
 // text's length plus one.
 char *copyByteText(const ReadBuffer &buffer, size_t *size);
+
+// The index-th UTF-16LE code unit at units. Inline, and a plain 16-bit load
+// where the host is little-endian, so that the scans over a large file can be
+// vectorised.
+inline uint16_t codeUnitAt(const unsigned char *units, size_t index) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    uint16_t unit;
+    memcpy(&unit, units + 2 * index, 2);
+    return unit;
+#else
+    return static_cast<uint16_t>(units[2 * index] | units[2 * index + 1] << 8);
+#endif
+}
 
 // ---- Platform layer (wideconv_win32.cc, wideconv_posix.cc) ----------------
 

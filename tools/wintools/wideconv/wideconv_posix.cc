@@ -22,10 +22,6 @@ iconv_t openConverter() {
     return iconv_open(target, "UTF-16LE");
 }
 
-unsigned codeUnitAt(const unsigned char *units, size_t offset) {
-    return units[offset] | static_cast<unsigned>(units[offset + 1]) << 8;
-}
-
 // The scan below goes in blocks without an early exit inside, so that the
 // compiler can vectorise it; a large file spends a good part of its time here.
 const size_t blockUnits = 4096;
@@ -42,11 +38,11 @@ bool isLowSurrogate(unsigned unit) {
 // high surrogate that ends the text, as iconv answers.
 int checkSurrogates(const unsigned char *units, size_t length) {
     for (size_t at = 0; at < length; at += 2) {
-        unsigned unit = codeUnitAt(units, at);
+        unsigned unit = codeUnitAt(units, at / 2);
         if (isLowSurrogate(unit)) return EILSEQ;
         if (!isHighSurrogate(unit)) continue;
         if (at + 2 == length) return EINVAL;
-        if (!isLowSurrogate(codeUnitAt(units, at + 2))) return EILSEQ;
+        if (!isLowSurrogate(codeUnitAt(units, at / 2 + 1))) return EILSEQ;
         at += 2;
     }
     return 0;
@@ -57,25 +53,13 @@ struct UnitCounts {
     size_t surrogates;
 };
 
-// One code unit by a plain 16-bit load where the host is little-endian: the
-// vectoriser does not see through the byte-by-byte form.
-uint16_t loadUnit(const unsigned char *units, size_t index) {
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-    uint16_t unit;
-    memcpy(&unit, units + 2 * index, 2);
-    return unit;
-#else
-    return static_cast<uint16_t>(codeUnitAt(units, 2 * index));
-#endif
-}
-
 // Counts over units [from, to), at most blockUnits of them, so that 16-bit
 // sums (eight to a vector register) cannot overflow. One loop with no exit,
 // for the vectoriser.
 UnitCounts countUnits(const unsigned char *units, size_t from, size_t to) {
     uint16_t from80 = 0, from800 = 0, surrogates = 0;
     for (size_t i = from; i < to; ++i) {
-        uint16_t unit = loadUnit(units, i);
+        uint16_t unit = codeUnitAt(units, i);
         from80 += unit >= 0x80;
         from800 += unit >= 0x800;
         surrogates += (unit & 0xF800) == 0xD800;

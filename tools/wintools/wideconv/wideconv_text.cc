@@ -30,18 +30,6 @@ const unsigned controlZ = 0x1A;
 const unsigned carriageReturn = 0x0D;
 const unsigned lineFeed = 0x0A;
 
-// One code unit by a plain 16-bit load where the host is little-endian: the
-// vectoriser does not see through the byte-by-byte form.
-unsigned unitAt(const unsigned char *units, size_t index) {
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-    uint16_t unit;
-    memcpy(&unit, units + 2 * index, 2);
-    return unit;
-#else
-    return units[2 * index] | static_cast<unsigned>(units[2 * index + 1]) << 8;
-#endif
-}
-
 bool endsText(unsigned unit, bool textStreams) {
     return unit == 0 || (textStreams && unit == controlZ);
 }
@@ -56,9 +44,9 @@ size_t findTextEnd(const unsigned char *units, size_t count, bool textStreams) {
         size_t end = count - at < blockUnits ? count : at + blockUnits;
         unsigned enders = 0;
         for (size_t i = at; i < end; ++i)
-            enders += endsText(unitAt(units, i), textStreams);
+            enders += endsText(codeUnitAt(units, i), textStreams);
         if (enders == 0) continue;
-        while (!endsText(unitAt(units, at), textStreams))
+        while (!endsText(codeUnitAt(units, at), textStreams))
             ++at;
         return at;
     }
@@ -70,8 +58,8 @@ size_t findTextEnd(const unsigned char *units, size_t count, bool textStreams) {
 size_t joinLineEnds(unsigned char *units, size_t count) {
     size_t kept = 0;
     for (size_t at = 0; at < count; ++at) {
-        if (unitAt(units, at) == carriageReturn && at + 1 < count &&
-            unitAt(units, at + 1) == lineFeed)
+        if (codeUnitAt(units, at) == carriageReturn && at + 1 < count &&
+            codeUnitAt(units, at + 1) == lineFeed)
             continue;
         if (kept != at) memcpy(units + 2 * kept, units + 2 * at, 2);
         ++kept;
