@@ -94,10 +94,10 @@ static_assert(sizeof configEnvironmentNames / sizeof *configEnvironmentNames <
                   configEnvironmentSlots,
               "the table keeps a slot for its null terminator");
 
-// (char **)-1 until built, null when building failed. Not static: the tests'
-// probe declares it to watch those states; programs use configGetenv.
+// (char **)-1 until built, null when building failed; read through
+// configGetenv.
 static char **const configEnvironmentUnbuilt = reinterpret_cast<char **>(intptr_t(-1));
-char **ConfigEnvironment = configEnvironmentUnbuilt;
+static char **ConfigEnvironment = configEnvironmentUnbuilt;
 
 // The table from the configuration key, or null after a box saying why.
 static char **buildConfigEnvironment(void) {
