@@ -43,7 +43,7 @@ int readScript(void *, unsigned char *buffer, int size) {
     return pagerPlatform()->readInput(nullptr, buffer, size);
 }
 
-int readText(void *file, unsigned char *buffer, int size) {
+int readTextFile(void *file, unsigned char *buffer, int size) {
     if (consoleState.isConsole) flushOutput();
     return pagerPlatform()->readTextFile(file, buffer, size);
 }
@@ -69,7 +69,7 @@ void openTextFile(PagerState *s, const char *name) {
         if (consoleState.isConsole) flushOutput();
         platform->writeError(message);
     } else {
-        initByteSource(&s->textSource, readText, s->textFile, textBlock, sizeof textBlock);
+        initByteSource(&s->textSource, readTextFile, s->textFile, textBlock, sizeof textBlock);
     }
     s->textLine = 1;
     s->textColumn = 1;

@@ -20,11 +20,7 @@ void initByteSource(ByteSource *source, ReadBytes read, void *handle, unsigned c
 int refillByteSource(ByteSource *source) {
     // Once the end (or an error) has been seen the source stays at its end:
     // a console or pipe could deliver more, but nobody reads past an end.
-    if (source->finished) {
-        source->finished = true;
-        source->next = source->end;
-        return EndOfInput;
-    }
+    if (source->finished) return EndOfInput;
     int count = source->read(source->handle, source->block, source->blockSize);
     if (count <= 0) {
         source->finished = true;
