@@ -3,16 +3,13 @@
 # a scratch directory with a private Wine prefix, and the timing of one run.
 # Sourced alone it only defines them.
 
-# The benches change directory while they run; the clean-up must still find
-# the prefix script.
-bench_wineprefix="$(pwd)/scripts/wineprefix.sh"
+. scripts/wineprefix.sh
 
 # bench_start NAME: makes $work (removed on exit) and a 32-bit Wine prefix in
 # it with its wineserver running, quiet and without a display.
 bench_start() {
     work=$(mktemp -d "/tmp/$1-bench.XXXXXX")
     trap bench_cleanup EXIT INT TERM
-    . "$bench_wineprefix"
     wineprefix_setup "$work/wineprefix"
 }
 
