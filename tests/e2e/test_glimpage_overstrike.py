@@ -14,22 +14,22 @@ import orvitest
 GLIMPAGE = orvitest.program("glimpage")
 NL = b"\r\n" if orvitest.WINDOWS else b"\n"
 NAME = (orvitest.wine_path(GLIMPAGE) if orvitest.WINDOWS else GLIMPAGE).encode()  # argv[0]
+EXAMPLES = pathlib.Path(orvitest.SOURCE, "examples")
+GOLDEN = pathlib.Path(orvitest.SOURCE, "tests/e2e/golden/glimpage/hello.txt").read_bytes()
+HELLO = (EXAMPLES / "hello.hls").read_bytes()
 
 
 class Program(unittest.TestCase):
 
     def test_outputs_statuses_and_messages(self):
-        examples = pathlib.Path(orvitest.SOURCE, "examples")
-        golden = pathlib.Path(orvitest.SOURCE, "tests/e2e/golden/glimpage/hello.txt").read_bytes()
-        hello = (examples / "hello.hls").read_bytes()
         cases = [  # arguments, script, output to, (status, output, standard error)
-            ([], hello, None, (0, golden.replace(b"\r\n", NL), b"")),
-            (["-u", "-", "-r"], hello, None, (0, golden.replace(b"\r\n", NL), b"")),  # "-" ends options
+            ([], HELLO, None, (0, GOLDEN.replace(b"\r\n", NL), b"")),
+            (["-u", "-", "-r"], HELLO, None, (0, GOLDEN.replace(b"\r\n", NL), b"")),  # "-" ends options
             # A failed write ends the run with one line; a reader that has
             # gone away ends it quietly.
-            ([], hello, "full", (1, b"", NAME + b": No space left on device" + NL)),
+            ([], HELLO, "full", (1, b"", NAME + b": No space left on device" + NL)),
             ([], (b"t|" + b"x" * 1000 + b"\n") * 1000, 100, (1, b"", b"")),
-            (["-rQ"], hello, None, (1, b"", NAME + b": unknown option: -Q" + NL + b"usage: " +
+            (["-rQ"], HELLO, None, (1, b"", NAME + b": unknown option: -Q" + NL + b"usage: " +
                                     NAME + b" [-u] [-r] {script-file | -} [text-file | -]" + NL)),
             # CR LF reads like LF in script and text; a lone CR is a byte.
             ([], b"f|../tests/e2e/golden/glimpage/crlf.txt\r\n+ 2 1\r\n- 2 1\r\n+ 3 3\r\n"
@@ -40,19 +40,17 @@ class Program(unittest.TestCase):
         ]
         for args, script, stdout, expected in cases:
             with self.subTest(args=args, script=script[:40], stdout=stdout):
-                result = orvitest.run([GLIMPAGE] + args, script, cwd=examples, stdout=stdout)
+                result = orvitest.run([GLIMPAGE] + args, script, cwd=EXAMPLES, stdout=stdout)
                 self.assertEqual((result.status, result.out, result.err), expected)
 
     @unittest.skipIf(orvitest.WINDOWS, "a native terminal")
     def test_on_terminals_it_cannot_page(self):
         # TERM=dumb: overstruck text. No controlling terminal for the keys: the first
         # prompt quits; a terminal of no size takes LINES. Cursor moves and erasing left out.
-        examples = pathlib.Path(orvitest.SOURCE, "examples")
-        golden = pathlib.Path(orvitest.SOURCE, "tests/e2e/golden/glimpage/hello.txt").read_bytes()
-        for term, script, expected in [("dumb", (examples / "hello.hls").read_bytes(), golden),
+        for term, script, expected in [("dumb", HELLO, GOLDEN),
                                        ("xterm", b"t|x\n" * 9, b"x\r\n" * 4 + b"\x1b[7m-More-\x1b[27m")]:
             master, terminal = pty.openpty()
-            status = subprocess.run([GLIMPAGE], input=script, stdout=terminal, cwd=examples,
+            status = subprocess.run([GLIMPAGE], input=script, stdout=terminal, cwd=EXAMPLES,
                                     env=dict(os.environ, TERM=term, LINES="5"),
                                     start_new_session=True, timeout=60).returncode
             os.close(terminal)

@@ -54,11 +54,11 @@ class Packages(unittest.TestCase):
         self.assertEqual(sorted(os.listdir(unpacked)), ["README.txt"] + test_imports.DELIVERABLES)
         self.assertNotIn(b"\n", output("unzip", "-p", zip, "README.txt").replace(b"\r\n", b""))
         test_imports.check_system_imports(self, unpacked)
-        script = ["sh", "-c", '. scripts/wineprefix.sh; wineprefix_env "$1" && wineprefix_$2 "$1"',
-                  "sh", os.path.join(self.tmp, "prefix")]
-        output(*script, "setup", cwd=orvitest.SOURCE)
-        self.addCleanup(output, *script, "remove", cwd=orvitest.SOURCE)
-        os.environ["WINEPREFIX"] = script[-1]  # for every Wine run of orvitest
+        script = os.path.join(orvitest.SOURCE, "scripts/wineprefix.sh")
+        prefix = os.path.join(self.tmp, "prefix")
+        output("sh", script, "setup", prefix)
+        self.addCleanup(output, "sh", script, "remove", prefix)
+        os.environ["WINEPREFIX"] = prefix  # for every Wine run of orvitest
         tests, exe = os.path.join(orvitest.BUILD, "tests"), lambda n: f"{unpacked}/{n}.exe"
         lib = orvitest.wine_path(unpacked)  # also the library directory of orvilib and orviinst
         for name in test_imports.DELIVERABLES:
