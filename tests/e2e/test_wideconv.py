@@ -26,11 +26,10 @@ def arg(path):
 
 class Wideconv(unittest.TestCase):
     def setUp(self):
-        self.dir = tempfile.TemporaryDirectory()
-        self.addCleanup(self.dir.cleanup)
+        self.dir = self.enterContext(tempfile.TemporaryDirectory())
 
     def file(self, data, name="in.txt", size=None):
-        path = os.path.join(self.dir.name, name)
+        path = os.path.join(self.dir, name)
         with open(path, "wb") as f:
             f.write(data)
             f.truncate(size)  # a sparse file costs no disk
@@ -51,7 +50,7 @@ class Wideconv(unittest.TestCase):
 
     def test_exit_statuses(self):
         usage, path, mem = b"Usage: wideconv fileName\n", self.file(b"text"), arg("/proc/self/mem")
-        absent, folder = arg(os.path.join(self.dir.name, "absent.txt")), arg(self.dir.name)
+        absent, folder = arg(os.path.join(self.dir, "absent.txt")), arg(self.dir)
         cases = [((), 1, usage), ((path, path), 1, usage),
                  ((absent,), 2, b"Can't find the file: %s\n" % absent.encode()),
                  ((folder,), 4, b"Can't open %s\n" % folder.encode()),
