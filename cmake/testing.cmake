@@ -78,8 +78,7 @@ function(orvi_fuzz_test name)
     target_compile_options(${name} PRIVATE -fsanitize=fuzzer -Wall -Wextra -Werror)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer)
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/include
-                               ${CMAKE_CURRENT_SOURCE_DIR}
-                               ${PROJECT_SOURCE_DIR}/tools/wintools/common)
+                               ${CMAKE_CURRENT_SOURCE_DIR})
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     # Fresh inputs go to a scratch copy; the repo's corpus is only read.
     set(work ${CMAKE_BINARY_DIR}/fuzz-work/${name})
