@@ -29,7 +29,7 @@ struct ConsoleState {
     int pageRows;              // window height, likewise
     uint16_t normalAttribute;  // attribute in force at start
     uint16_t reverseAttribute; // its two nibbles swapped
-    unsigned char *blankPage;  // pageColumns x pageRows spaces, kept for the run
+    unsigned char *blankPage;  // spaces for the page as sized at start, kept for the run
     int blankPageSize;
     ConsoleCell pageOrigin; // where every page starts
     int rowCount;           // rows counted on the current page, from 1
