@@ -11,6 +11,15 @@
 
 #include <stddef.h>
 
+// Whether the C runtime's standard streams and files are text streams here
+// (Windows), so that a tool must apply these rules itself when it reads and
+// writes in binary blocks. Elsewhere bytes pass as they are.
+#ifdef _WIN32
+constexpr bool platformTextStreams = true;
+#else
+constexpr bool platformTextStreams = false;
+#endif
+
 // Reads up to size bytes into buffer. Returns the count read, 0 at the end of
 // the input and -1 on an error (which readers of text take as the end).
 typedef int (*ReadBytes)(void *handle, unsigned char *buffer, int size);

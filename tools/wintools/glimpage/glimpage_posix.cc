@@ -19,27 +19,12 @@ int writeOutput(const unsigned char *bytes, int count) {
     return writeDescriptor(STDOUT_FILENO, bytes, static_cast<size_t>(count)) == 0 ? 0 : errno;
 }
 
-void writeError(const char *text) {
-    fputs(text, stderr);
-}
-
-TextReader standardInput = {
-    readDescriptorHandle, descriptorHandle(STDIN_FILENO), {false, false, true}, false};
-
-int readInput(void *, unsigned char *buffer, int size) {
-    return readText(&standardInput, buffer, size);
-}
-
-void *openTextFile(const char *name) {
-    return openTextStream(name, true);
-}
-
 } // namespace
 
 const PagerPlatform *systemPlatform() {
     static const PagerPlatform table = {
-        writeOutput,    writeError,      readInput,        openTextFile,
-        readTextStream, closeTextStream, &terminalConsole,
+        writeOutput,    writeStandardError, readStandardInput, openTextStream,
+        readTextStream, closeTextStream,    &terminalConsole,
     };
     return &table;
 }

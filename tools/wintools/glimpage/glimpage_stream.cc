@@ -41,7 +41,17 @@ struct TextFile {
 
 } // namespace
 
-void *openTextStream(const char *name, bool controlZIsData) {
+int readStandardInput(void *, unsigned char *buffer, int size) {
+    static TextReader standardInput = {
+        readDescriptorHandle, descriptorHandle(0), {false, false, !platformTextStreams}, false};
+    return readText(&standardInput, buffer, size);
+}
+
+void writeStandardError(const char *text) {
+    fputs(text, stderr);
+}
+
+void *openTextStream(const char *name) {
     FILE *file = openForReading(name, "r");
     if (file == nullptr) return nullptr;
     TextFile *textFile = static_cast<TextFile *>(malloc(sizeof(TextFile)));
@@ -53,7 +63,7 @@ void *openTextStream(const char *name, bool controlZIsData) {
     // The text rules are applied block by block, on the bytes as they are.
     setBinaryMode(fileno(file));
     initTextReader(&textFile->text, readDescriptorHandle, descriptorHandle(fileno(file)),
-                   controlZIsData);
+                   !platformTextStreams);
     return textFile;
 }
 

@@ -33,12 +33,18 @@ inline int getByte(ByteSource *source) {
     return refillByteSource(source);
 }
 
-// The system layers' text files: opened as fopen(name, "r") opens them (a
-// directory cannot be opened: null), then read in blocks as text streams (a
-// carriage return before a line feed is dropped; Ctrl+Z ends the file unless
-// controlZIsData). readTextStream and closeTextStream take what it returned.
-void *openTextStream(const char *name, bool controlZIsData);
+// What both system layers offer alike. The script on standard input and the
+// text files are read in blocks as the Windows build reads its text streams:
+// a carriage return before a line feed is dropped, so that files written on
+// Windows work everywhere; Ctrl+Z ends them only where the platform's streams
+// are text streams. openTextStream opens as fopen(name, "r") does (a directory
+// cannot be opened: null); readTextStream and closeTextStream take what it
+// returned.
+int readStandardInput(void *, unsigned char *buffer, int size);
+void *openTextStream(const char *name);
 int readTextStream(void *file, unsigned char *buffer, int size);
 void closeTextStream(void *file);
+// Appends a complete message to standard error.
+void writeStandardError(const char *text);
 
 #endif

@@ -34,21 +34,6 @@ int writeOutput(const unsigned char *bytes, int count) {
     return 0;
 }
 
-void writeError(const char *text) {
-    fputs(text, stderr);
-}
-
-TextReader standardInput = {
-    readDescriptorHandle, descriptorHandle(0), {false, false, false}, false};
-
-int readInput(void *, unsigned char *buffer, int size) {
-    return readText(&standardInput, buffer, size);
-}
-
-void *openTextFile(const char *name) {
-    return openTextStream(name, false);
-}
-
 bool standardHandlesValid() {
     outputHandle = GetStdHandle(STD_OUTPUT_HANDLE);
     HANDLE inputHandle = GetStdHandle(STD_INPUT_HANDLE);
@@ -143,7 +128,8 @@ const ConsoleServices console = {
 
 const PagerPlatform *systemPlatform() {
     static const PagerPlatform table = {
-        writeOutput, writeError, readInput, openTextFile, readTextStream, closeTextStream, &console,
+        writeOutput,    writeStandardError, readStandardInput, openTextStream,
+        readTextStream, closeTextStream,    &console,
     };
     return &table;
 }

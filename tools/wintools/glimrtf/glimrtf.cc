@@ -20,12 +20,6 @@
 
 namespace {
 
-#ifdef _WIN32
-const bool textStreams = true;
-#else
-const bool textStreams = false;
-#endif
-
 // Block sizes: large enough that the per-call cost of the system (and of
 // Wine) vanishes, small enough to keep the filter's memory constant and low.
 const int inputBlock = 256 * 1024;
@@ -38,7 +32,7 @@ unsigned char expandedBuffer[2 * outputBlock];
 TextReader standardInput;
 
 int readInput() {
-    if (textStreams) return readText(&standardInput, inputBuffer, inputBlock);
+    if (platformTextStreams) return readText(&standardInput, inputBuffer, inputBlock);
     int got = readDescriptor(0, inputBuffer, inputBlock);
     return got > 0 ? got : 0; // a read error ends the input
 }
@@ -53,7 +47,7 @@ void flushToOutput(RtfSink *sink) {
     size_t size = sink->used;
     sink->used = 0;
     if (outputError != 0) return;
-    if (textStreams) {
+    if (platformTextStreams) {
         size = expandLineFeeds(bytes, size, expandedBuffer);
         bytes = expandedBuffer;
     }

@@ -16,6 +16,7 @@
 // or the end of the text.
 #include "wideconv.h"
 #include "sysio.h"
+#include "textstream.h"
 
 #include <errno.h>
 #include <inttypes.h>
@@ -60,7 +61,7 @@ int readFileBytes(FILE *file, ReadBuffer *buffer) {
 // Converts the UTF-16LE text behind the byte-order mark: size first, then the
 // conversion into a block of exactly that size.
 int convertWideText(ReadBuffer *buffer, char **text) {
-    size_t length = prepareWideText(buffer, platformHasTextStreams());
+    size_t length = prepareWideText(buffer, platformTextStreams);
     const unsigned char *units = buffer->bytes + 2;
     unsigned long error = 0;
     size_t needed = narrowSize(units, length, &error);

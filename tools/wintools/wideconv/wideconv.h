@@ -91,10 +91,6 @@ void prepareNarrowCharset();
 // query fails or wraps for files of 2 GiB or more. 0, or -1 on failure.
 int queryFileSize(const char *path, uint64_t *size);
 
-// True where the C runtime's streams are text streams (Windows): byte files
-// are read through one, and standard output writes LF as CR LF.
-bool platformHasTextStreams();
-
 // Size in bytes, terminating zero included, of the narrow form of the UTF-16LE
 // text at units (2-aligned): length bytes followed by a zero code unit.
 // Returns 0 on failure with the system's error code in *error.

@@ -160,11 +160,6 @@ int queryFileSize(const char *path, uint64_t *size) {
     return 0;
 }
 
-// Bytes pass natively as they are: no text-stream rules.
-bool platformHasTextStreams() {
-    return false;
-}
-
 size_t narrowSize(const unsigned char *units, size_t length, unsigned long *error) {
     int failure = 0;
     size_t produced = 0;

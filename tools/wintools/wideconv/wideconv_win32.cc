@@ -17,10 +17,6 @@ int queryFileSize(const char *path, uint64_t *size) {
     return 0;
 }
 
-bool platformHasTextStreams() {
-    return true;
-}
-
 // No flags, no default character: characters the code page lacks come out as
 // the code page's own default character.
 // The system call finds the end of the text itself (input length -1): the zero
