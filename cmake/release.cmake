@@ -1,5 +1,5 @@
 # Releases: what every build of a deliverable carries (version resource,
-# reproducible bytes) and what `cmake --install` puts where. Included from the
+# reproducible bytes, hardening) and what `cmake --install` puts where. Included from the
 # top CMakeLists.txt before the tools; orvi_release_rules() runs after them.
 # The version is the project's (project() in the top CMakeLists.txt), the one
 # place to change it; the registry key's configuration version is its
@@ -13,6 +13,25 @@ if(NOT ORVI_SANITIZE)
     add_compile_options(
         "$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${PROJECT_SOURCE_DIR}/=>"
         "$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${PROJECT_BINARY_DIR}/=>")
+endif()
+
+# Hardened native programs, with the flags Debian builds its packages with
+# (dpkg-buildflags, hardening=+all): checked buffer functions, a stack
+# protector, format strings checked, relocations read-only and bound at start
+# (full RELRO), position-independent executables. They are stated here rather
+# than asked of dpkg-buildflags at configure time: the build then needs no dpkg
+# and gives the same programs wherever it runs, whatever a machine's dpkg
+# configuration or environment would add. The checked functions need an
+# optimised build. Not for the sanitizer build (its own instrumentation, no
+# optimisation), nor for Windows, whose linker marks the programs for ASLR and
+# DEP by itself.
+if(NOT WIN32 AND NOT ORVI_SANITIZE)
+    include(CheckPIESupported)
+    check_pie_supported()
+    set(CMAKE_POSITION_INDEPENDENT_CODE ON)
+    add_compile_options(-fstack-protector-strong -Wformat -Werror=format-security)
+    add_compile_definitions($<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:_FORTIFY_SOURCE=2>)
+    add_link_options(LINKER:-z,relro LINKER:-z,now)
 endif()
 if(WIN32)
     add_link_options(LINKER:--no-insert-timestamp)

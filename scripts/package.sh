@@ -4,17 +4,19 @@
 #                                      README.txt (CR LF), at the top level
 #   orvi-wintools-V-linux-ARCH.tar.gz  glimpage, glimrtf, wideconv and their
 #                                      manual pages, in orvi-wintools-V/
-#   orvi-wintools_V_DEBARCH.deb        the same as a Debian package, in /usr
+#   orvi-wintools_V_DEBARCH.deb        the same as a Debian package, in /usr,
+#                                      with the files of packaging/
 #   SHA256SUMS                         of the three
 # V is the project version (project() in CMakeLists.txt).
 #
 #   sh scripts/package.sh [--check] [DIR]
 #
 # The files git tracks are copied to a scratch tree beside DIR (DIR.work),
-# built there without the tests, and installed stripped. Every time stamp is
-# the last commit's, owners and modes are fixed and members sorted, so one
-# commit gives the same bytes wherever it is built. --check builds everything
-# a second time in another directory and fails unless both agree bit for bit.
+# built there without the tests, and installed stripped (the native programs
+# of their .comment section too). Every time stamp is the last commit's,
+# owners and modes are fixed and members sorted, so one commit gives the same
+# bytes wherever it is built. --check builds everything a second time in
+# another directory and fails unless both agree bit for bit.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 check=false
@@ -65,13 +67,24 @@ make_tarball() { # TOP NAME
 }
 
 # The runtime dependencies are what dpkg-shlibdeps finds the tools need; it
-# wants a source package's control file to work in.
+# wants a source package's control file to work in. The copyright file, the
+# changelog and lintian's overrides come from packaging/.
 make_deb() { # TOP VERSION
     deb="$1/deb"
+    doc="$deb/usr/share/doc/orvi-wintools"
     arch=$(dpkg --print-architecture)
     mkdir -p "$deb/DEBIAN" "$1/debian"
     cp -R "$1/native-root" "$deb/usr"
     gzip -9n "$deb/usr/share/man/man1/"*.1
+    logged=$(dpkg-parsechangelog -l "$1/src/packaging/changelog" -S Version)
+    if [ "$logged" != "$2" ]; then
+        echo "package: packaging/changelog has no entry for $2 at its top (it has $logged)" >&2
+        exit 1
+    fi
+    mkdir -p "$doc" "$deb/usr/share/lintian/overrides"
+    cp "$1/src/packaging/copyright" "$doc/"
+    gzip -9n <"$1/src/packaging/changelog" >"$doc/changelog.gz"
+    cp "$1/src/packaging/lintian-overrides" "$deb/usr/share/lintian/overrides/orvi-wintools"
     printf 'Source: orvi-wintools\n\nPackage: orvi-wintools\nArchitecture: any\n' >"$1/debian/control"
     depends=$(cd "$1" && dpkg-shlibdeps -O "$deb/usr/bin/"* | sed -n 's/^shlibs:Depends=//p')
     size=$(find "$deb/usr" -type f -printf '%s\n' | awk '{ k += int(($1 + 1023) / 1024) } END { print k }')
@@ -107,6 +120,9 @@ build_packages() {
     fi
     build_tree "$1" win32
     build_tree "$1" native
+    # .comment holds the compilers' names and versions, of no use to the
+    # programs; the packages leave it out.
+    strip --remove-section=.comment "$1/native-root/bin/"*
     version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$1/native/CMakeCache.txt")
     make_zip "$1" "orvi-wintools-$version"
     make_tarball "$1" "orvi-wintools-$version"
