@@ -1,24 +1,48 @@
-// glimpage_terminal.cc: the native console: a terminal plays the part of the
-// Windows console for the pager's output layer, which keeps every paging rule.
-// The attribute found at start is normal video and its reverse is reverse
-// video (SGR 7, back with SGR 27); blanking the page homes the cursor and
-// erases the screen; the page is the whole window, its size taken from the
-// terminal at each new page; the prompt's key comes from the controlling
-// terminal (/dev/tty), as the script stays on standard input. Rows wrap as
-// terminals wrap them: the wrap of a full row waits for the next byte.
+// glimpage_terminal_posix.cc: the native build's screen, a terminal, driven
+// by the terminal database (terminfo, through ncurses' low-level interface).
 //
-// The terminal's modes are changed only while the prompt waits for its key,
-// and reverse video is on only while highlighted text is written. Whatever
-// ends or stops the program meanwhile puts both back: the prompt and the end
-// of the run through the output layer, and handlers for the signals that end
-// a program (Ctrl+C, Ctrl+\, SIGTERM, SIGHUP) or stop it (Ctrl+Z: restored
-// before the stop, applied again once continued). Signals keep working during
-// the prompt: only line input and echo are switched off.
-#include "glimpage_terminal.h"
-
+// Sequences come from the database only. Highlighting is reverse video: rev
+// turns it on, and sgr0 off, the only way the database offers to end it (it
+// ends every attribute, and the pager sets no other). Standout (smso/rmso)
+// would be a matched pair, but it is whatever an entry finds most visible:
+// italics in the entry of screen and tmux, while the console's highlight is
+// reverse video. A page is blanked with clear, or by homing the cursor (home,
+// else cup) and clearing to the end of the screen; the prompt's row with cr
+// and el. cnorm shows the cursor at the end. A terminal whose entry lacks
+// any of these (dumb among them) is not a screen: it gets overstruck text.
+//
+// Text is shown, never obeyed: a control byte other than a line feed or a tab
+// (form feeds end pages before they get here), and DEL, is shown in caret
+// notation, ^[ for ESC, in the video of its region, taking two cells; a tab
+// runs to the next stop, every 8 cells, as spaces. Rows wrap as the terminal
+// wraps them, most of them deferring the wrap of a full row until the next
+// character comes; a character that does not fit in what is left of a row
+// begins the next one. The page is the whole window, its size taken at each
+// new page; a window of fewer than 2 rows or narrower than the prompt is too
+// small to page, and the text then flows through it without prompts.
+//
+// The last page stays: a page is blanked only once the next one has
+// something to show, and the prompt's answer erases only the prompt's row. A
+// last line without a line feed gets one, so that the shell's prompt starts
+// on a fresh row. The page's bytes are kept as the output layer put them,
+// with their video, so that the page and its prompt are drawn again when the
+// program is continued after a stop.
+//
+// At the prompt one key is read from the controlling terminal (/dev/tty; the
+// script stays on standard input), with line input and echo off for the key
+// only: q, Q (and Ctrl+C, as its signal) quit, every other key goes on. A key
+// that sends several bytes (an escape sequence, a multibyte character) is one
+// key: the rest of it is read and dropped.
+//
+// The terminal's modes and video are put back on every way out: after the
+// key, at the end, and by handlers for the signals that end a program
+// (Ctrl+C, Ctrl+\, SIGTERM, SIGHUP) or stop it (Ctrl+Z: put back before the
+// stop, the key's modes applied again once continued).
 #include <errno.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
+#include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -26,66 +50,301 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include "glimpage_output.h"
+// Last: it defines a macro for every capability's long name.
+#include <term.h>
+
+#include "glimpage_system.h"
 #include "sysio.h"
 
 namespace {
 
-// The attribute reported at start: normal video. Any other, the reverse that
-// the output layer makes of it, is reverse video.
-const uint16_t NormalAttribute = 0x07;
+WriteOutput writeOut;
 
-// The console's input mode that getInputMode reports for the terminal's modes
-// as found (line input and echo among them); the prompt clears those two.
-const uint32_t ModesAsFound = 0x0007;
+// ---- Sequences from the terminal database ---------------------------------
 
-// A larger side is taken as this one: the output layer allocates a page of
-// columns x rows bytes (which a terminal does not need) and LINES may hold
-// anything.
+// A capability as tputs writes it (padding included), kept as bytes so that
+// the signal handlers can write it too.
+struct Sequence {
+    char bytes[128];
+    int length;
+};
+
+Sequence reverseOn, attributesOff, blankScreen, eraseRow, cursorShown;
+
+Sequence *capturing;
+
+int captureByte(int c) {
+    if (capturing->length < static_cast<int>(sizeof capturing->bytes))
+        capturing->bytes[capturing->length++] = static_cast<char>(c);
+    return c;
+}
+
+bool present(const char *text) {
+    return text != nullptr && text != reinterpret_cast<const char *>(-1);
+}
+
+// Appends a capability's string, as tputs writes it for affected rows, to
+// *sequence; false when the entry lacks it.
+bool addString(Sequence *sequence, const char *text, int affected = 1) {
+    if (!present(text)) return false;
+    capturing = sequence;
+    tputs(text, affected, captureByte);
+    return sequence->length < static_cast<int>(sizeof sequence->bytes);
+}
+
+bool addCapability(Sequence *sequence, const char *name, int affected = 1) {
+    return addString(sequence, tigetstr(name), affected);
+}
+
+bool takeBlankScreen(int rows) {
+    if (addCapability(&blankScreen, "clear", rows)) return true;
+    blankScreen.length = 0;
+    const char *address = tigetstr("cup");
+    bool home = addCapability(&blankScreen, "home") ||
+                (present(address) && addString(&blankScreen, tiparm(address, 0, 0)));
+    return home && addCapability(&blankScreen, "ed", rows);
+}
+
+// Whether the terminal can be paged on: it has what the screen needs.
+bool takeSequences(int rows) {
+    Sequence *all[] = {&reverseOn, &attributesOff, &blankScreen, &eraseRow, &cursorShown};
+    for (Sequence *sequence : all)
+        sequence->length = 0;
+    addCapability(&cursorShown, "cnorm");
+    return addCapability(&reverseOn, "rev") && addCapability(&attributesOff, "sgr0") &&
+           takeBlankScreen(rows) && addCapability(&eraseRow, "cr") &&
+           addCapability(&eraseRow, "el");
+}
+
+// ---- Output -----------------------------------------------------------------
+
+unsigned char outBuffer[4096];
+int outUsed;
+
+void flushTerminal() {
+    writeOut(outBuffer, outUsed);
+    outUsed = 0;
+}
+
+void emit(const void *bytes, int count) {
+    const unsigned char *next = static_cast<const unsigned char *>(bytes);
+    while (count > 0) {
+        if (outUsed == static_cast<int>(sizeof outBuffer)) flushTerminal();
+        int room = static_cast<int>(sizeof outBuffer) - outUsed;
+        int length = count < room ? count : room;
+        memcpy(outBuffer + outUsed, next, static_cast<size_t>(length));
+        outUsed += length;
+        next += length;
+        count -= length;
+    }
+}
+
+void emit(const Sequence &sequence) {
+    emit(sequence.bytes, sequence.length);
+}
+
+// The terminal turns it into carriage return and line feed.
+void emitLineFeed() {
+    emit("\n", 1);
+}
+
+bool videoWanted; // the text now put is highlighted
+bool videoShown;  // the terminal writes in reverse video
+
+void showVideo(bool reverse) {
+    if (videoShown == reverse) return;
+    emit(reverse ? reverseOn : attributesOff);
+    videoShown = reverse;
+}
+
+// ---- The page -----------------------------------------------------------------
+
+// A larger side is taken as this one: LINES and COLUMNS may hold anything.
 const long LargestSide = 4096;
 
-const char ReverseOn[] = "\033[7m";
-const char ReverseOff[] = "\033[27m";
-const char HomeAndErase[] = "\033[H\033[2J";
-const char ErasePromptRow[] = "\r\033[K";
+const unsigned char PromptText[] = "-More-";
+const int PromptLength = sizeof PromptText - 1;
 
-bool onTerminal;     // standard output is a terminal to page on
-int keyInput = -1;   // the controlling terminal, -1 when there is none
-termios modesFound;  // keyInput's modes, taken at each prompt
-termios keyModes;    // the same without line input and echo
-sigset_t ourSignals; // the signals handled here
+bool deferredWrap; // a full row wraps when the next character comes
+bool autoMargins;  // a full row wraps at all
 
-// What the signal handlers put back.
-volatile sig_atomic_t keyMode;      // keyInput is in keyModes
-volatile sig_atomic_t reverseShown; // the terminal writes in reverse video
+int windowRows; // the window as the current page began
+int windowColumns;
+bool paging;       // the window is large enough to page
+bool blankPending; // the page begun is blanked once it has something to show
+// The 1-based cell of the next character on the row; windowColumns + 1
+// while the wrap of a full row is deferred.
+int column = 1;
 
-// Escape sequences go straight to the terminal: the output layer has flushed
-// the text before them. Async-signal-safe.
-bool writeSequence(const char *text, size_t length) {
-    return writeDescriptor(STDOUT_FILENO, text, length) == 0;
+// The current page's bytes as put, and the video of each.
+unsigned char *pageBytes;
+unsigned char *pageVideo;
+int pageCapacity;
+int pageUsed;
+bool pageKept; // every byte of the page is in pageBytes
+bool replaying;
+
+// One side of the window: as the terminal reports it, else from the
+// variable, else from the database, else the fallback.
+int windowSide(unsigned short reported, const char *variable, const char *capability,
+               int fallback) {
+    long side = reported;
+    const char *text = getenv(variable);
+    if (side == 0 && text != nullptr) {
+        char *end;
+        side = strtol(text, &end, 10);
+        if (end == text || *end != '\0') side = 0;
+    }
+    if (side <= 0) side = tigetnum(capability);
+    if (side <= 0) side = fallback;
+    return static_cast<int>(side < LargestSide ? side : LargestSide);
 }
 
-template <size_t Size> bool writeSequence(const char (&text)[Size]) {
-    return writeSequence(text, Size - 1);
+void takeWindowSize() {
+    winsize size = {};
+    if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0) size = winsize{};
+    windowRows = windowSide(size.ws_row, "LINES", "lines", 24);
+    windowColumns = windowSide(size.ws_col, "COLUMNS", "cols", 80);
+    paging = windowRows >= 2 && windowColumns >= PromptLength;
 }
 
-// The handlers see the state and the terminal agree: the signals wait while
-// both change.
-void holdSignals(int how) {
-    sigprocmask(how, &ourSignals, nullptr);
+// Keeps the bytes of the page for drawing it again.
+void keepOnPage(const unsigned char *bytes, int count) {
+    if (!paging || !pageKept || replaying) return;
+    if (count > pageCapacity - pageUsed) {
+        pageKept = false;
+        return;
+    }
+    memcpy(pageBytes + pageUsed, bytes, static_cast<size_t>(count));
+    memset(pageVideo + pageUsed, videoWanted, static_cast<size_t>(count));
+    pageUsed += count;
+}
+
+// A page holds at most a line feed and a character per cell of each row.
+void startKeeping() {
+    int64_t need = static_cast<int64_t>(windowRows) * (windowColumns + 1);
+    pageUsed = 0;
+    pageKept = true;
+    if (need <= pageCapacity) return;
+    free(pageBytes);
+    pageBytes = static_cast<unsigned char *>(malloc(static_cast<size_t>(need) * 2));
+    pageCapacity = pageBytes != nullptr ? static_cast<int>(need) : 0;
+    pageVideo = pageBytes + pageCapacity;
+    pageKept = pageBytes != nullptr;
+}
+
+void blankIfPending() {
+    if (!blankPending || replaying) return;
+    blankPending = false;
+    // Erasing in reverse video could paint the screen on some terminals.
+    showVideo(false);
+    emit(blankScreen);
+    column = 1;
+    startKeeping();
+}
+
+// How a character is shown: the bytes written for it and the cells they take.
+struct Shown {
+    int consumed; // bytes of the text it stands for
+    int cells;    // 0 for a line feed, which ends the row
+    int length;
+    unsigned char text[8];
+};
+
+// The one place that knows how the next character looks on the terminal.
+void describe(const unsigned char *next, Shown *shown) {
+    int c = next[0];
+    shown->consumed = 1;
+    if (c == '\n') {
+        shown->cells = 0;
+        shown->length = 1;
+        shown->text[0] = '\n';
+    } else if (c == '\t') {
+        int room = windowColumns - column + 1;
+        int cells = 8 - (column - 1) % 8;
+        shown->cells = cells > room && room > 0 ? room : cells;
+        shown->length = shown->cells;
+        memset(shown->text, ' ', static_cast<size_t>(shown->length));
+    } else if (c < 0x20 || c == 0x7F) {
+        shown->cells = 2;
+        shown->length = 2;
+        shown->text[0] = '^';
+        shown->text[1] = static_cast<unsigned char>(c ^ 0x40);
+    } else {
+        shown->cells = 1;
+        shown->length = 1;
+        shown->text[0] = static_cast<unsigned char>(c);
+    }
+}
+
+// Shows the character at next, or ends the row before it. Returns the bytes
+// taken (0 when the row ended before the character); *rowEnds tells whether
+// a row was finished.
+int showCharacter(const unsigned char *next, bool *rowEnds) {
+    Shown shown;
+    describe(next, &shown);
+    *rowEnds = true;
+    bool rowFull = column > windowColumns;
+    if (shown.cells > 0 && (rowFull || (column > 1 && column + shown.cells - 1 > windowColumns))) {
+        // The terminal wraps a full row as the character comes; a character
+        // that does not fit in what is left of it goes to the next row whole.
+        if (!rowFull) emitLineFeed();
+        column = 1;
+        return 0;
+    }
+    blankIfPending();
+    keepOnPage(next, shown.consumed);
+    showVideo(videoWanted);
+    emit(shown.text, shown.length);
+    column += shown.cells;
+    if (shown.cells == 0) {
+        column = 1;
+    } else if (column > windowColumns && !deferredWrap) {
+        // Wrapped as its last cell was written; without automatic margins
+        // the cursor would stay at the end of the row.
+        if (!autoMargins) emitLineFeed();
+        column = 1;
+    } else {
+        *rowEnds = false;
+    }
+    return shown.consumed;
+}
+
+// ---- Keys and signals ---------------------------------------------------------
+
+int keyInput = -1; // the controlling terminal, -1 when there is none
+bool keyInputTried;
+termios modesFound; // keyInput's modes, taken at each prompt
+termios keyModes;   // the same without line input and echo
+sigset_t ourSignals;
+
+// What the signal handlers look at.
+volatile sig_atomic_t keyMode;  // keyInput is in keyModes
+volatile sig_atomic_t atPrompt; // the prompt waits for its key
+volatile sig_atomic_t resumed;  // continued after a stop: draw the page again
+
+// Bytes that come with a key's first byte come at once; a key pressed
+// later takes longer than this, in milliseconds.
+const int FollowingByteWait = 100;
+
+// Async-signal-safe.
+void writeSequence(const Sequence &sequence) {
+    writeDescriptor(STDOUT_FILENO, sequence.bytes, static_cast<size_t>(sequence.length));
 }
 
 // Puts back the modes and the video the shell had. Async-signal-safe.
 void restoreTerminal() {
     if (keyMode) tcsetattr(keyInput, TCSANOW, &modesFound);
-    if (reverseShown) writeSequence(ReverseOff);
+    writeSequence(attributesOff);
 }
 
+void handleSignal(int signal, void (*handler)(int));
+
 void endBySignal(int signal) {
-    bool atPrompt = keyMode;
     restoreTerminal();
     // The shell's prompt takes the row of ours.
-    if (atPrompt) writeSequence(ErasePromptRow);
+    if (atPrompt) writeSequence(eraseRow);
+    writeSequence(cursorShown);
     ::signal(signal, SIG_DFL);
     raise(signal); // held until this handler returns, then ends the program
 }
@@ -102,144 +361,218 @@ void stopBySignal(int) {
     sigaddset(&stop, SIGTSTP);
     sigprocmask(SIG_UNBLOCK, &stop, nullptr);
     raise(SIGTSTP);
-    signal(SIGTSTP, stopBySignal);
+    handleSignal(SIGTSTP, stopBySignal);
     if (keyMode) tcsetattr(keyInput, TCSANOW, &keyModes);
-    if (reverseShown) writeSequence(ReverseOn);
+    resumed = 1;
     errno = error;
 }
 
-// A signal that is ignored (nohup, a background job) stays ignored.
+// Without restarting: a key read in progress returns, so that the page is
+// drawn again at once after a stop. A signal that is ignored (nohup, a
+// background job) stays ignored.
 void handleSignal(int signal, void (*handler)(int)) {
     sigaddset(&ourSignals, signal);
-    if (::signal(signal, handler) == SIG_IGN) ::signal(signal, SIG_IGN);
+    struct sigaction action = {}, before;
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    sigaction(signal, &action, &before);
+    if (before.sa_handler == SIG_IGN) sigaction(signal, &before, nullptr);
 }
 
-// The first service asked for: decides whether the run pages here.
-bool startTerminal() {
-    const char *term = getenv("TERM");
-    onTerminal =
-        isatty(STDOUT_FILENO) && term != nullptr && term[0] != '\0' && strcmp(term, "dumb") != 0;
-    if (onTerminal) {
-        sigemptyset(&ourSignals);
-        const int endingSignals[] = {SIGINT, SIGQUIT, SIGTERM, SIGHUP};
-        for (int signal : endingSignals)
-            handleSignal(signal, endBySignal);
-        handleSignal(SIGTSTP, stopBySignal);
+bool setKeyMode(bool on) {
+    sigprocmask(SIG_BLOCK, &ourSignals, nullptr);
+    bool set = tcsetattr(keyInput, TCSANOW, on ? &keyModes : &modesFound) == 0;
+    if (set) keyMode = on;
+    sigprocmask(SIG_UNBLOCK, &ourSignals, nullptr);
+    return set;
+}
+
+int fail(const char *step) {
+    fprintf(stderr, "%s: %s: %s\n", program_invocation_name, step, strerror(errno));
+    return -1;
+}
+
+bool readFollowingByte(unsigned char *byte) {
+    pollfd ready = {keyInput, POLLIN, 0};
+    return poll(&ready, 1, FollowingByteWait) == 1 && read(keyInput, byte, 1) == 1;
+}
+
+// Reads and drops the rest of a key that began with first: an escape
+// sequence (ESC [ parameters final, ESC O final, or ESC and one byte) or a
+// multibyte character.
+void dropRestOfKey(unsigned char first) {
+    unsigned char c;
+    if (first == 0x1B) {
+        if (!readFollowingByte(&c)) return; // the Escape key itself
+        if (c == '[') {
+            while (readFollowingByte(&c) && (c < 0x40 || c > 0x7E)) {
+            }
+        } else if (c == 'O') {
+            readFollowingByte(&c);
+        }
+    } else if (first >= 0xC0) {
+        for (int more = first >= 0xF0 ? 3 : first >= 0xE0 ? 2 : 1; more > 0; more--)
+            if (!readFollowingByte(&c)) return;
     }
-    return true;
 }
 
-// One side of the page: as the terminal reports it, else from the variable,
-// else the fallback.
-int pageSide(unsigned short reported, const char *variable, int fallback) {
-    long side = reported;
-    const char *text = getenv(variable);
-    if (side == 0 && text != nullptr) {
-        char *end;
-        side = strtol(text, &end, 10);
-        if (end == text || *end != '\0') side = 0;
+void redraw();
+
+// Reads a key: 1 with its first byte in *key, 0 at the end of the input, -1
+// on failure. A stop and continue meanwhile draws the page and prompt again.
+int readKey(unsigned char *key) {
+    for (;;) {
+        ssize_t got = read(keyInput, key, 1);
+        if (got >= 0) {
+            if (got == 1) dropRestOfKey(*key);
+            return static_cast<int>(got);
+        }
+        if (errno != EINTR) return -1;
+        if (resumed) redraw();
     }
-    if (side <= 0) return fallback;
-    return static_cast<int>(side < LargestSide ? side : LargestSide);
 }
 
-bool getScreenInfo(ScreenInfo *info) {
-    if (!onTerminal) return false;
-    winsize size = {};
-    if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0) size = winsize{};
-    int rows = pageSide(size.ws_row, "LINES", 24);
-    int columns = pageSide(size.ws_col, "COLUMNS", 80);
-    // The whole window, the cursor on its last row: the page starts at the top.
-    *info = ScreenInfo{columns,
-                       0,
-                       0,
-                       static_cast<int16_t>(columns - 1),
-                       static_cast<int16_t>(rows - 1),
-                       static_cast<int16_t>(rows - 1),
-                       reverseShown ? reverseOf(NormalAttribute) : NormalAttribute};
-    return true;
-}
-
-bool blankScreen(const unsigned char *, int) {
-    return writeSequence(HomeAndErase);
-}
-
-bool moveCursor(ConsoleCell cell) {
-    char sequence[32];
-    int length = snprintf(sequence, sizeof sequence, "\033[%d;%dH", cell.row + 1, cell.column + 1);
-    return writeSequence(sequence, static_cast<size_t>(length));
-}
-
-// The window is the terminal's own.
-bool keepWindow(int16_t, int16_t, int16_t, int16_t) {
-    return true;
-}
-
-bool setReverse(bool on) {
-    if (reverseShown == on) return true;
-    holdSignals(SIG_BLOCK);
-    reverseShown = on;
-    bool written = on ? writeSequence(ReverseOn) : writeSequence(ReverseOff);
-    holdSignals(SIG_UNBLOCK);
-    return written;
-}
-
-bool setTextAttribute(uint16_t attribute) {
-    return setReverse(attribute != NormalAttribute);
-}
-
-// Without a controlling terminal no key can come: each prompt then reads
-// none, which counts as a quit.
-bool openKeyInput() {
-    keyInput = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
-    return true;
-}
-
-bool getKeyModes(uint32_t *mode) {
-    *mode = ModesAsFound;
-    if (keyInput < 0) return true;
-    if (tcgetattr(keyInput, &modesFound) != 0) return false;
+// The prompt's answer: 1 to go on, 0 to quit, -1 after a failure was shown.
+int readAnswer() {
+    if (!keyInputTried) {
+        keyInputTried = true;
+        keyInput = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+    }
+    // Without a controlling terminal no key can come: the prompt quits.
+    if (keyInput < 0) return 0;
+    if (tcgetattr(keyInput, &modesFound) != 0) return fail("Get terminal modes");
     keyModes = modesFound;
     keyModes.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
     keyModes.c_cc[VMIN] = 1;
     keyModes.c_cc[VTIME] = 0;
-    return true;
+    if (!setKeyMode(true)) return fail("Set terminal modes");
+    unsigned char key = 0;
+    int got = readKey(&key);
+    int error = errno;
+    if (!setKeyMode(false) && got >= 0) return fail("Reset terminal modes");
+    errno = error;
+    if (got < 0) return fail("Read key");
+    // The end of the terminal's input: nobody can answer any more.
+    if (got == 0 || key == 'q' || key == 'Q' || key == 0x03) return 0;
+    return 1;
 }
 
-bool setKeyModes(uint32_t mode) {
-    if (keyInput < 0) return true;
-    bool keys = mode != ModesAsFound;
-    holdSignals(SIG_BLOCK);
-    bool set = tcsetattr(keyInput, TCSANOW, keys ? &keyModes : &modesFound) == 0;
-    if (set) keyMode = keys;
-    holdSignals(SIG_UNBLOCK);
-    return set;
+// ---- The screen -----------------------------------------------------------------
+
+void showPrompt() {
+    // A row the text has begun keeps its text: the prompt takes the next one.
+    if (column > 1 && column <= windowColumns) emitLineFeed();
+    column = 1;
+    showVideo(true);
+    emit(PromptText, PromptLength);
 }
 
-int readKey(unsigned char *key) {
-    if (keyInput < 0) return 0;
-    int got = readDescriptor(keyInput, key, 1);
-    if (got < 0) return -1;
-    // The prompt has had its answer: its row is left empty for the next page
-    // or, after a quit, for the shell.
-    setReverse(false);
-    writeSequence(ErasePromptRow);
-    return got;
+// The page as it was, after a stop and continue.
+void redraw() {
+    resumed = 0;
+    emit(attributesOff);
+    videoShown = false;
+    if (paging) {
+        emit(blankScreen);
+        column = 1;
+        bool wanted = videoWanted;
+        replaying = true;
+        for (int i = 0; pageKept && i < pageUsed;) {
+            videoWanted = pageVideo[i] != 0;
+            bool rowEnds;
+            i += showCharacter(pageBytes + i, &rowEnds);
+        }
+        replaying = false;
+        videoWanted = wanted;
+    }
+    if (atPrompt) showPrompt();
+    flushTerminal();
 }
 
-uint32_t lastError() {
-    return static_cast<uint32_t>(errno);
+int start(WriteOutput write, int *pageRows) {
+    writeOut = write;
+    if (!isatty(STDOUT_FILENO)) return 0;
+    // 1: TERM names an entry of the database (else there is none, or none
+    // that says enough).
+    int found = 0;
+    setupterm(nullptr, STDOUT_FILENO, &found);
+    if (found != 1) return 0;
+    takeWindowSize();
+    if (!takeSequences(windowRows)) return 0;
+    deferredWrap = tigetflag("xenl") > 0;
+    autoMargins = tigetflag("am") > 0;
+    sigemptyset(&ourSignals);
+    const int endingSignals[] = {SIGINT, SIGQUIT, SIGTERM, SIGHUP};
+    for (int signal : endingSignals)
+        handleSignal(signal, endBySignal);
+    handleSignal(SIGTSTP, stopBySignal);
+    blankPending = paging;
+    *pageRows = paging ? windowRows : 0;
+    return 1;
 }
 
-void showFailure(const char *caption, uint32_t code) {
-    fprintf(stderr, "%s: %s: %s\n", program_invocation_name, caption,
-            strerror(static_cast<int>(code)));
+int beginPage(int *pageRows) {
+    takeWindowSize();
+    blankPending = paging;
+    *pageRows = paging ? windowRows : 0;
+    return 0;
 }
+
+int highlight(bool on) {
+    videoWanted = on;
+    return 0;
+}
+
+ScreenStop put(const unsigned char *bytes, int count, int *taken) {
+    if (resumed) redraw();
+    ScreenStop stop = RunShown;
+    int i = 0;
+    while (i < count && stop == RunShown) {
+        bool rowEnds = false;
+        if (bytes[i] == '\f') {
+            i++;
+            stop = PageBreakAsked;
+        } else {
+            i += showCharacter(bytes + i, &rowEnds);
+            if (rowEnds) stop = RowFinished;
+        }
+    }
+    flushTerminal();
+    *taken = i;
+    return stop;
+}
+
+int prompt() {
+    if (resumed) redraw();
+    atPrompt = 1;
+    showPrompt();
+    flushTerminal();
+    int answer = readAnswer();
+    atPrompt = 0;
+    showVideo(false);
+    emit(eraseRow);
+    column = 1;
+    flushTerminal();
+    return answer;
+}
+
+void finish() {
+    if (resumed) redraw();
+    // The shell's prompt starts on a fresh row.
+    if (column != 1) emitLineFeed();
+    showVideo(false);
+    emit(cursorShown);
+    flushTerminal();
+}
+
+const PagerScreen terminal = {start, beginPage, highlight, put, prompt, finish};
 
 } // namespace
 
-const ConsoleServices terminalConsole = {
-    startTerminal,    getScreenInfo, blankScreen, moveCursor,  keepWindow,
-    setTextAttribute, openKeyInput,  getKeyModes, setKeyModes, readKey,
-    lastError,        showFailure,   defersWrap,  true,
-};
+const PagerScreen *systemScreen() {
+    return &terminal;
+}
+
+bool scriptIsTyped() {
+    return isatty(STDIN_FILENO) != 0;
+}
