@@ -73,8 +73,11 @@ Sequence reverseOn, attributesOff, blankScreen, eraseRow, cursorShown;
 
 Sequence *capturing;
 
+// tputs pads a sequence with NUL bytes for the time a terminal on a serial
+// line takes to carry it out; a terminal emulator takes none, so they are
+// left out (a sequence itself never holds a NUL).
 int captureByte(int c) {
-    if (capturing->length < static_cast<int>(sizeof capturing->bytes))
+    if (c != '\0' && capturing->length < static_cast<int>(sizeof capturing->bytes))
         capturing->bytes[capturing->length++] = static_cast<char>(c);
     return c;
 }
