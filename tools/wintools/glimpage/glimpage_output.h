@@ -11,9 +11,9 @@
 // read that may wait, so that the screen shows what was merged meanwhile.
 //
 // Operations that can end the run (a quit at the prompt, a failed screen
-// call, a failed write of standard output) return -1, and so does every
-// operation after that; outputEndStatus then gives the exit status.
-// Otherwise they return 0.
+// call, a failed write of standard output) return -1, and outputEndStatus
+// then gives the exit status (it is -1 while the run goes on); the driver
+// stops there. Otherwise they return 0.
 #ifndef ORVI_GLIMPAGE_OUTPUT_H
 #define ORVI_GLIMPAGE_OUTPUT_H
 
@@ -28,7 +28,7 @@ int startOutput(const PagerPlatform *platform);
 // The run pages on a screen (else it writes overstruck text).
 bool outputOnScreen();
 
-// The exit status once an operation returned -1.
+// The exit status once the run has ended, -1 before.
 int outputEndStatus();
 
 // Hands the collected bytes on.
