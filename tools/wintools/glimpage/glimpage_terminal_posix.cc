@@ -540,7 +540,8 @@ ScreenStop put(const unsigned char *bytes, int count, int *taken) {
             if (rowEnds) stop = RowFinished;
         }
     }
-    flushTerminal();
+    // The rest of the run comes in the next call; a prompt flushes first.
+    if (i == count) flushTerminal();
     *taken = i;
     return stop;
 }
