@@ -5,7 +5,8 @@ would become the console's input too, and keys would never reach it). A
 native program pages on the pane's terminal itself, as a job of the pane's
 shell, which keeps the terminal's modes before it (stty.before), while it is
 stopped (stty.stopped, then it continues the job) and after it (stty.after),
-and prints its status on the screen."""
+and prints its status on the screen, followed by any keys the program left
+unread."""
 
 import os
 import pathlib
@@ -71,10 +72,11 @@ class Console:
             run = "stty -isig; wine cmd /c %s; s=$?" % shlex.quote(orvitest.wine_path(program) + " < in")
         else:
             # Ctrl+C ends the job, not the shell; a shell that restored the
-            # modes itself would hide a program that does not.
+            # modes itself would hide a program that does not. What the job
+            # left unread of the keys is shown after its status.
             run = ("set -m; trap : INT; stty -g > stty.before; %s < in; s=$?; if [ $s = 148 ]; "
                    "then stty -g > stty.stopped; fg; s=$?; fi; printf 'status %%s' $s; "
-                   "stty -g > stty.after" % shlex.quote(program))
+                   "stty -g > stty.after; stty -icanon min 0 time 2; cat" % shlex.quote(program))
         # The pane stays for a last look at the screen.
         pathlib.Path(self.dir, "pane.sh").write_text(
             run + "; echo $s > status.new; mv status.new status; sleep 600\n")
@@ -107,6 +109,10 @@ class Console:
 
     def keys(self, *keys):
         self._tmux("send-keys", *keys)
+
+    def pane(self, what):
+        """What tmux says of the pane: a format such as #{pane_title}."""
+        return self._tmux("display", "-p", "-t", "0", what).strip()
 
     def resize(self, rows, columns):
         self.rows, self.columns = rows, columns

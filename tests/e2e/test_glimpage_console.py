@@ -36,45 +36,68 @@ class ConsolePaging(unittest.TestCase):
 
 
 LINES = [b"line %d" % n for n in range(100)]
+ROWS = ["line %d" % n for n in range(100)]
 
 
 @unittest.skipIf(orvitest.WINDOWS, "the terminal back end is native")
 class TerminalPaging(unittest.TestCase):
 
-    def start(self, script, text):
-        console = Console(25, 80)
+    def start(self, script, text, rows=25):
+        console = Console(rows, 80)
         self.addCleanup(console.close)
         pathlib.Path(console.dir, "text.txt").write_bytes(b"\n".join(text) + b"\n")
         console.start(orvitest.program("glimpage"), b"f|text.txt\n" + script)
         return console
 
-    def test_pages_highlights_and_quits(self):
+    def test_pages_highlights_keys_and_what_the_text_cannot_do(self):
         # The run's first form feed is absorbed; a row of exactly 80 is one
         # row; the wrap of a highlighted row waits for the prompt.
-        console = self.start(b"h|head er\n+ 1 3\n- 1 6\n+ 23 1\n- 23 85\n",
-                             [b"\fab cd ef", b"x" * 80] + LINES[3:23] + [b"y" * 85, b"\fz"])
-        rows = ["a[b cd] ef", "x" * 80] + ["line %d" % n for n in range(3, 23)]
+        escapes = b"\x1b[31m\x1b[?25l\x1b]2;title\x07\x7f"
+        console = self.start(b"h|head er\n+ 1 3\n- 1 6\n+ 23 1\n- 23 85\n+ 24 2\n- 24 4\n",
+                             [b"\fab cd ef", b"x" * 80] + LINES[3:23] + [b"y" * 85, b"\fz" + escapes])
+        rows = ["a[b cd] ef", "x" * 80] + ROWS[3:23]
         console.wait_for(["[head er]"] + rows + ["[" + "y" * 80 + "]", "[-More-]"], "a page")
-        console.keys("Space")
-        # Blanked in the normal attribute, the stretch goes on; a form feed prompts.
-        console.wait_for(["[yyyyy]", "[-More-]"], "the next page")
-        console.keys("q")
-        console.wait_for(["[yyyyy]", "status 0"], "the page left and the shell's row")
+        # A key that sends an escape sequence turns one page; so does Q's
+        # neighbour, and Q quits. Control bytes are shown, the page stays.
+        console.keys("Down")
+        console.wait_for(["[yyyyy]", "[-More-]"], "the next page, ended by a form feed")
+        console.keys("PageDown")
+        shown = "[z^[[]31m^[[?25l^[]2;title^G^?"
+        console.wait_for([shown, "[-More-]"], "the last page and its closing prompt")
+        console.keys("Q")
+        console.wait_for([shown, "status 0"], "the page left and the shell's row")
         self.assertEqual(console.status(), 0)
         self.assertEqual(console.file("stty.after"), console.file("stty.before"))
+        self.assertEqual(console.pane("#{cursor_flag}"), "1")
+        self.assertNotEqual(console.pane("#{pane_title}"), "title")
+        self.assertNotIn("\x1b[31m", console._tmux("capture-pane", "-p", "-e"))
+
+    def test_the_last_page_stays(self):
+        # A page ended by a form feed, then one filled exactly, then the
+        # closing prompt: no key blanks the last page.
+        console = self.start(b"", [b"\fa", b"b\f" + LINES[1]] + LINES[2:6], rows=6)
+        console.wait_for(["a", "b", "[-More-]"], "a page")
+        console.keys("x")
+        console.wait_for(ROWS[1:6] + ["[-More-]"], "a full page")
+        console.keys("x")
+        console.wait_for(ROWS[1:6] + ["[-More-]"], "the closing prompt")
+        console.keys("Down")
+        console.wait_for(ROWS[1:6] + ["status 0"], "the page left and nothing unread")
 
     def test_keeps_the_terminal_through_signals_and_takes_a_new_size(self):
         console = self.start(b"", LINES[1:])
-        console.wait_for(["line %d" % n for n in range(1, 25)] + ["[-More-]"], "a page")
+        page = ROWS[1:25] + ["[-More-]"]
+        console.wait_for(page, "a page")
         console.keys("C-z")
         self.assertEqual(console.file("stty.stopped"), console.file("stty.before"))
-        # Continued: a key without Enter again, and a page of the new size.
+        # Continued: the page and its prompt again, a key without Enter, and
+        # a page of the new size.
+        console.wait_for(page, "the page drawn again")
         console.resize(12, 80)
         console.keys("x")
-        rows = ["line %d" % n for n in range(25, 36)]
-        console.wait_for(rows + ["[-More-]"], "a page of 12 rows")
+        console.wait_for(ROWS[25:36] + ["[-More-]"], "a page of 12 rows")
         console.keys("C-c")
-        console.wait_for(rows + ["status 130"], "the page left and the shell's row")
+        console.wait_for(ROWS[25:36] + ["status 130"], "the page left and the shell's row")
         self.assertEqual(console.status(), 130)
         self.assertEqual(console.file("stty.after"), console.file("stty.before"))
 

@@ -44,15 +44,28 @@ class Program(unittest.TestCase):
                 self.assertEqual((result.status, result.out, result.err), expected)
 
     @unittest.skipIf(orvitest.WINDOWS, "a native terminal")
-    def test_on_terminals_it_cannot_page(self):
-        # TERM=dumb: overstruck text. No controlling terminal for the keys: the first
-        # prompt quits; a terminal of no size takes LINES. Cursor moves and erasing left out.
-        for term, script, expected in [("dumb", HELLO, GOLDEN),
-                                       ("xterm", b"t|x\n" * 9, b"x\r\n" * 4 + b"\x1b[7m-More-\x1b[27m")]:
+    def test_on_terminals_it_cannot_page_on(self):
+        # No controlling terminal for the keys: the first prompt quits. A
+        # terminal of no size takes LINES. TERM=dumb: overstruck text; vt100:
+        # the database's sequences; a window of 1 row: the text, unpaged.
+        tput = lambda *names: b"".join(subprocess.run(["tput", "-T", "vt100", name], check=True,
+                                                      capture_output=True).stdout for name in names)
+        x9 = b"t|x\n" * 9
+        for term, lines, args, script, expected in [
+                ("dumb", "5", [], HELLO, (0, GOLDEN, b"")),
+                ("vt100", "5", [], x9, (0, tput("clear") + b"x\r\n" * 4 + tput("rev") + b"-More-" +
+                                        tput("sgr0", "cr", "el"), b"")),
+                ("vt100", "1", [], x9, (0, b"x\r\n" * 9, b"")),
+                # A script typed on the terminal: never waited for.
+                ("vt100", "5", ["x.c"], None, (1, b"", b"usage: " + NAME + b" [-u] [-r] {script-file"
+                                               b" | -} [text-file | -]\n" + NAME + b": the highlight "
+                                               b"script is read from standard input: " + NAME +
+                                               b" < script\n"))]:
             master, terminal = pty.openpty()
-            status = subprocess.run([GLIMPAGE], input=script, stdout=terminal, cwd=EXAMPLES,
-                                    env=dict(os.environ, TERM=term, LINES="5"),
-                                    start_new_session=True, timeout=60).returncode
+            given = {"input": script} if script is not None else {"stdin": terminal}
+            result = subprocess.run([GLIMPAGE] + args, stdout=terminal, stderr=subprocess.PIPE,
+                                    cwd=EXAMPLES, env=dict(os.environ, TERM=term, LINES=lines),
+                                    start_new_session=True, timeout=60, **given)
             os.close(terminal)
             out = b""
             while len(out) < 100000:
@@ -61,7 +74,7 @@ class Program(unittest.TestCase):
                 except OSError:  # the terminal is closed and read
                     break
             os.close(master)
-            self.assertEqual((status, re.sub(rb"\x1b\[[0-9;]*[HJK]", b"", out)), (0, expected))
+            self.assertEqual((result.returncode, out, result.stderr), expected)
 
 
 if __name__ == "__main__":

@@ -1,8 +1,11 @@
 // textstream.cc: block-wise text streams.
 #include "textstream.h"
 
+#include <errno.h>
 #include <stdint.h>
 #include <string.h>
+
+#include "sysio.h"
 
 #if defined(__i386__) || defined(__x86_64__)
 #include <emmintrin.h>
@@ -151,4 +154,31 @@ int readText(TextReader *reader, unsigned char *buffer, int capacity) {
         if (size > 0) return static_cast<int>(size);
     }
     return 0;
+}
+
+namespace {
+
+// Where line feeds are expanded, the bytes go out in pieces of this size,
+// each at most twice as long once expanded.
+const size_t ExpandPiece = 64 * 1024;
+unsigned char expanded[2 * ExpandPiece];
+
+} // namespace
+
+int writeText(TextWriter *writer, const void *bytes, size_t count) {
+    const unsigned char *next = static_cast<const unsigned char *>(bytes);
+    while (writer->error == 0 && count > 0) {
+        size_t piece = count;
+        const unsigned char *out = next;
+        size_t length = piece;
+        if (platformTextStreams) {
+            if (piece > ExpandPiece) piece = ExpandPiece;
+            length = expandLineFeeds(next, piece, expanded);
+            out = expanded;
+        }
+        if (writeDescriptor(writer->fd, out, length) != 0) writer->error = errno;
+        next += piece;
+        count -= piece;
+    }
+    return writer->error;
 }

@@ -58,4 +58,16 @@ void initTextReader(TextReader *reader, ReadBytes read, void *handle, bool contr
 // next byte), so what has arrived is handed out at once.
 int readText(TextReader *reader, unsigned char *buffer, int capacity);
 
+// A descriptor written as the platform's text streams write: where they are
+// text streams, every line feed leaves as carriage return and line feed.
+// After the first failed write nothing more is written, and its error is
+// kept for the end of the run (a tool cannot stop at every write).
+struct TextWriter {
+    int fd;
+    int error; // errno of the first write that failed, 0 while none has
+};
+
+// Writes count bytes; returns writer->error.
+int writeText(TextWriter *writer, const void *bytes, size_t count);
+
 #endif

@@ -7,16 +7,25 @@
 // close ("- line column"); it can also print header and plain lines, switch
 // output off and on and indent with a margin. -r inverts the highlighting,
 // -u is accepted and does nothing. On a console (natively: a terminal whose
-// TERM is set and not "dumb") highlighted text is shown in reverse video with
-// a "-More-" prompt at every page (q quits, also Ctrl+Z on Windows); when
-// standard output is a file or pipe the highlighting is written as
+// entry in the terminal database has reverse video and a way to clear)
+// highlighted text is shown in reverse video with a "-More-" prompt at every
+// page; when standard output is a file or pipe the highlighting is written as
 // overstrikes ('_', backspace, character). Exit status 0, or 1 for an unknown
-// option, a failed console operation or a failed write of standard output.
+// option, a script on a terminal, a failed console operation or a failed
+// write of standard output.
 #include <stdio.h>
 
-#include "glimpage_output.h"
 #include "glimpage_pager.h"
+#include "glimpage_system.h"
 #include "sysio.h"
+
+namespace {
+
+void printUsage(const char *program) {
+    fprintf(stderr, "usage: %s [-u] [-r] {script-file | -} [text-file | -]\n", program);
+}
+
+} // namespace
 
 int main(int argc, char **argv) {
     const char *program = argc > 0 && argv[0] != nullptr ? argv[0] : "glimpage";
@@ -24,16 +33,23 @@ int main(int argc, char **argv) {
     int unknown = parsePagerOptions(argc, argv, &highlightSense);
     if (unknown != 0) {
         fprintf(stderr, "%s: unknown option: -%c\n", program, unknown);
-        fprintf(stderr, "usage: %s [-u] [-r] {script-file | -} [text-file | -]\n", program);
+        printUsage(program);
+        return 1;
+    }
+    // "glimpage file.c" would wait, silently, for a script typed in.
+    if (scriptIsTyped()) {
+        printUsage(program);
+        fprintf(stderr, "%s: the highlight script is read from standard input: %s < script\n",
+                program, program);
         return 1;
     }
     setBinaryMode(0);
     setBinaryMode(1);
     ignoreClosedPipes();
-    setPagerPlatform(systemPlatform());
-    int status = runPager(highlightSense);
+    int writeError;
+    int status = runPager(systemPlatform(), highlightSense, &writeError);
     // A reader that has gone away ends the run quietly; any other failed
     // write is named, never reported as success.
-    if (outputBlock.writeError != 0) return writeFailureStatus(program, outputBlock.writeError);
+    if (writeError != 0) return writeFailureStatus(program, writeError);
     return status;
 }

@@ -1,266 +1,172 @@
-// glimpage_output.cc: console paging and overstruck output.
+// glimpage_output.cc: paging on a screen and overstruck output.
 #include "glimpage_output.h"
 
-#include <stdlib.h>
 #include <string.h>
-
-ConsoleState consoleState;
-OutputBlock outputBlock;
 
 namespace {
 
+const int OutputBlockSize = 1 << 16;
+
 const PagerPlatform *platform;
-// Null without a console; asked by initConsole, then only while isConsole.
-const ConsoleServices *console;
+const PagerScreen *screen; // the screen the run pages on; null when overstriking
 
-// Console input mode bits cleared for the prompt: line input and echo. Every
-// other bit (processed input among them) stays, so Ctrl+C keeps working.
-const uint32_t LineInputMode = 0x0002;
-const uint32_t EchoInputMode = 0x0004;
+int pageRows;        // height of the current page; 0: the page has no end
+int rowCount;        // rows counted on the current page, from 1
+bool firstBreakDone; // the run's first page-break request was absorbed
+int endStatus;       // the exit status once the run has ended, -1 before
+int writeError;      // errno of the write of standard output that failed
 
-const char PromptText[] = "-More-";
+int used;
+unsigned char block[OutputBlockSize];
 
-int setAttributeOrFail(uint16_t attribute, const char *caption) {
-    if (!consoleState.isConsole) return 0;
-    flushOutput();
-    if (!console->setTextAttribute(attribute))
-        return reportConsoleFailure(caption, console->lastError());
+int endRun(int status) {
+    if (endStatus < 0) endStatus = status;
+    return -1;
+}
+
+// Standard output, for the layer and the screen alike.
+int writeThrough(const unsigned char *bytes, int count) {
+    if (writeError == 0 && count > 0) writeError = platform->writeOutput(bytes, count);
+    return writeError;
+}
+
+// Called with false when a row of the page is finished and with true for a
+// page-break request; prompts when the page is full or a break is due.
+int morePrompt(bool pageBreak) {
+    // The page was blank at start, so the run's first break needs no prompt.
+    if (pageBreak && !firstBreakDone) {
+        firstBreakDone = true;
+        return 0;
+    }
+    if (pageRows == 0) return 0;
+    rowCount++;
+    // With rowCount starting at 1, a page shows pageRows - 1 rows of text and
+    // the prompt on its last row.
+    if (rowCount % pageRows != 0 && !pageBreak) return 0;
+    int answer = screen->prompt();
+    if (writeError != 0 || answer < 0) return endRun(1);
+    if (answer == 0) return endRun(0);
+    if (screen->beginPage(&pageRows) < 0) return endRun(1);
+    rowCount = 1;
     return 0;
 }
 
-int moveToPageOrigin() {
-    if (!console->setCursorPosition(consoleState.pageOrigin))
-        return reportConsoleFailure("Set cursor position", console->lastError());
+int showOnScreen(const unsigned char *bytes, int count) {
+    while (count > 0) {
+        int taken = 0;
+        ScreenStop stop = screen->put(bytes, count, &taken);
+        if (writeError != 0) return endRun(1);
+        bytes += taken;
+        count -= taken;
+        if (stop != RunShown && morePrompt(stop == PageBreakAsked) < 0) return -1;
+    }
     return 0;
-}
-
-// The page size from what the screen reports.
-void takePageSize(const ScreenInfo *info) {
-    consoleState.pageRows = info->windowBottom - info->windowTop + 1;
-    consoleState.pageColumns = info->bufferWidth;
-}
-
-// pageColumns x pageRows spaces; false when the size is unusable or memory
-// is short.
-bool makeBlankPage() {
-    int64_t size = static_cast<int64_t>(consoleState.pageColumns) * consoleState.pageRows;
-    if (consoleState.pageColumns <= 0 || consoleState.pageRows <= 0 || size > INT32_MAX)
-        return false;
-    void *page = malloc(static_cast<size_t>(size));
-    if (page == nullptr) return false;
-    memset(page, ' ', static_cast<size_t>(size));
-    consoleState.blankPage = static_cast<unsigned char *>(page);
-    consoleState.blankPageSize = static_cast<int>(size);
-    return true;
-}
-
-// Waits for the prompt's key with one unechoed key at a time. Returns 1 for
-// a key that goes on, 0 for a quit, -1 after a failure was reported.
-int readPromptKey() {
-    if (!consoleState.consoleInputOpen) {
-        if (!console->openConsoleInput())
-            return reportConsoleFailure("More In", console->lastError());
-        consoleState.consoleInputOpen = true;
-    }
-    uint32_t mode;
-    if (!console->getInputMode(&mode))
-        return reportConsoleFailure("More mode in", console->lastError());
-    if (!console->setInputMode(mode & ~(LineInputMode | EchoInputMode)))
-        return reportConsoleFailure("More mode out", console->lastError());
-    unsigned char key = 0;
-    int got = console->readKey(&key);
-    if (got < 0) {
-        // Take the code before anything else can change it, and do not leave
-        // the user's console without echo behind.
-        uint32_t code = console->lastError();
-        console->setInputMode(mode);
-        return reportConsoleFailure("More read", code);
-    }
-    if (!console->setInputMode(mode))
-        return reportConsoleFailure("Reset more mode", console->lastError());
-    // No byte at all means the console input is at its end: nobody can
-    // answer the prompt any more, so it counts as a quit.
-    if (got == 0 || key == 'q' || key == 0x1A) return 0;
-    return 1;
 }
 
 } // namespace
 
-void setPagerPlatform(const PagerPlatform *table) {
+int startOutput(const PagerPlatform *table) {
     platform = table;
-    console = table->console;
-    resetConsoleState();
-}
-
-const PagerPlatform *pagerPlatform() {
-    return platform;
-}
-
-void resetConsoleState() {
-    free(consoleState.blankPage);
-    memset(&consoleState, 0, sizeof consoleState);
-    consoleState.rowCount = 1;
-    consoleState.screenColumn = 1;
-    outputBlock.used = 0;
-    outputBlock.writeError = 0;
-}
-
-void flushOutput() {
-    if (outputBlock.used > 0 && outputBlock.writeError == 0)
-        outputBlock.writeError = platform->writeOutput(outputBlock.bytes, outputBlock.used);
-    outputBlock.used = 0;
-}
-
-uint16_t reverseOf(uint16_t attribute) {
-    return static_cast<uint16_t>(((attribute & 0x0F) << 4) | ((attribute & 0xF0) >> 4));
-}
-
-int initConsole() {
-    if (console == nullptr) {
-        consoleState.isConsole = false;
-        return 0;
-    }
-    if (!console->standardHandlesValid())
-        return reportConsoleFailure("Invalid std handle", console->lastError());
-    ScreenInfo info;
-    if (!console->getScreenInfo(&info)) {
-        consoleState.isConsole = false;
-        return 0;
-    }
-    consoleState.isConsole = true;
-    consoleState.normalAttribute = info.attribute;
-    consoleState.reverseAttribute = reverseOf(info.attribute);
-    takePageSize(&info);
-    if (!makeBlankPage()) return reportConsoleFailure("Write file", NotEnoughMemoryCode);
-    if (!console->writeBlankPage(consoleState.blankPage, consoleState.blankPageSize))
-        return reportConsoleFailure("Write file", console->lastError());
-    if (!console->getScreenInfo(&info)) {
-        // No longer a console: go on writing overstruck text.
-        consoleState.isConsole = false;
-        return 0;
-    }
-    // The blank page scrolled the buffer; the page ends on the cursor's row.
-    consoleState.pageOrigin.column = 0;
-    consoleState.pageOrigin.row =
-        static_cast<int16_t>(static_cast<uint16_t>(info.cursorRow - consoleState.pageRows + 1));
-    if (moveToPageOrigin() < 0) return -1;
-    int16_t top = consoleState.pageOrigin.row;
-    int16_t bottom = static_cast<int16_t>(static_cast<uint16_t>(top + consoleState.pageRows - 1));
-    if (!console->setWindowPosition(info.windowLeft, top, info.windowRight, bottom))
-        return reportConsoleFailure("Set window position", console->lastError());
+    screen = nullptr;
+    pageRows = 0;
+    rowCount = 1;
+    firstBreakDone = false;
+    endStatus = -1;
+    writeError = 0;
+    used = 0;
+    if (table->screen == nullptr) return 0;
+    int started = table->screen->start(writeThrough, &pageRows);
+    if (started < 0) return endRun(1);
+    if (started > 0) screen = table->screen;
     return 0;
+}
+
+bool outputOnScreen() {
+    return screen != nullptr;
+}
+
+int outputEndStatus() {
+    return endStatus;
+}
+
+int flushOutput() {
+    int count = used;
+    used = 0;
+    // Nothing is shown after the end: a quit leaves the page as it is.
+    if (endStatus >= 0) return -1;
+    if (screen != nullptr) return showOnScreen(block, count);
+    return writeThrough(block, count) == 0 ? 0 : endRun(1);
+}
+
+int finishOutput(int status, int *error) {
+    flushOutput();
+    if (screen != nullptr) screen->finish();
+    if (endStatus >= 0) status = endStatus;
+    *error = writeError;
+    return writeError != 0 ? 1 : status;
 }
 
 int setNormalAttribute() {
-    return setAttributeOrFail(consoleState.normalAttribute, "Normal Mode");
+    if (screen == nullptr) return 0;
+    if (flushOutput() < 0) return -1;
+    return screen->highlight(false) < 0 ? endRun(1) : 0;
 }
 
 int setReverseAttribute() {
-    return setAttributeOrFail(consoleState.reverseAttribute, "Reverse Mode");
+    if (screen == nullptr) return 0;
+    if (flushOutput() < 0) return -1;
+    return screen->highlight(true) < 0 ? endRun(1) : 0;
 }
 
-RowEnd wrapsAtLastCell(int c, int pageColumns, int *column) {
-    if (c != '\n' && (*column)++ % pageColumns != 0) return RowGoesOn;
-    *column = 1;
-    return RowEndsAfterByte;
-}
-
-RowEnd defersWrap(int c, int pageColumns, int *column) {
-    if (c == '\n') {
-        *column = 1;
-        return RowEndsAfterByte;
-    }
-    if (*column <= pageColumns) {
-        ++*column;
-        return RowGoesOn;
-    }
-    // The byte wraps the full row and takes the next row's first cell.
-    *column = 2;
-    return RowEndsBeforeByte;
-}
-
-int putConsoleChar(int c) {
-    RowEnd end = console->rowFinished(c, consoleState.pageColumns, &consoleState.screenColumn);
-    // A byte that starts a new row waits for the prompt of a full page, so
-    // that it shows at the top of the next page.
-    if (end == RowEndsBeforeByte && morePrompt(false) < 0) return -1;
-    writeOutputByte(c);
-    return end == RowEndsAfterByte ? morePrompt(false) : 0;
+int putOutputChar(int c) {
+    if (used == OutputBlockSize && flushOutput() < 0) return -1;
+    block[used++] = static_cast<unsigned char>(c);
+    return 0;
 }
 
 int putOutputString(const char *text) {
+    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(text); *p; ++p)
+        if (putOutputChar(*p) < 0) return -1;
+    return 0;
+}
+
+int closePages() {
+    if (flushOutput() < 0) return -1;
+    return screen != nullptr ? morePrompt(true) : 0;
+}
+
+int putOverstruck(const char *text) {
     for (const unsigned char *p = reinterpret_cast<const unsigned char *>(text); *p; ++p) {
-        int result = *p == '\f' ? putFormFeed() : putOutputChar(*p);
-        if (result < 0) return -1;
+        if (putOutputChar('_') < 0 || putOutputChar('\b') < 0 || putOutputChar(*p) < 0) return -1;
     }
     return 0;
 }
 
-int putFormFeed() {
-    if (morePrompt(true) < 0) return -1;
-    consoleState.screenColumn = 1;
-    if (!consoleState.isConsole) writeOutputByte('\f');
-    return 0;
-}
-
-void putOverstruck(const char *text) {
-    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(text); *p; ++p) {
-        writeOutputByte('_');
-        writeOutputByte('\b');
-        writeOutputByte(*p);
+int putOverstrikeRun(const unsigned char *bytes, size_t count, bool marked) {
+    while (count > 0) {
+        // Room for every byte, marked or not.
+        size_t room = static_cast<size_t>(OutputBlockSize - used) / (marked ? 3 : 1);
+        if (room < 64) {
+            if (flushOutput() < 0) return -1;
+            continue;
+        }
+        size_t length = count < room ? count : room;
+        unsigned char *out = block + used;
+        if (marked) {
+            for (const unsigned char *p = bytes; p < bytes + length; ++p) {
+                if (*p >= 0x21 && *p <= 0x7E) {
+                    *out++ = '_';
+                    *out++ = '\b';
+                }
+                *out++ = *p;
+            }
+        } else {
+            memcpy(out, bytes, length);
+            out += length;
+        }
+        used = static_cast<int>(out - block);
+        bytes += length;
+        count -= length;
     }
-}
-
-int morePrompt(bool pageBreak) {
-    if (!consoleState.isConsole) return 0;
-    // The page was blanked at start, so the run's first break needs no prompt.
-    if (pageBreak && !consoleState.firstBreakDone) {
-        consoleState.firstBreakDone = true;
-        return 0;
-    }
-    consoleState.rowCount++;
-    if (consoleState.rowCount % consoleState.pageRows != 0 && !pageBreak) return 0;
-
-    flushOutput();
-    ScreenInfo info;
-    uint16_t inForce = consoleState.normalAttribute;
-    if (console->getScreenInfo(&info)) inForce = info.attribute;
-    console->setTextAttribute(consoleState.reverseAttribute);
-    for (const char *p = PromptText; *p; ++p)
-        writeOutputByte(*p);
-    flushOutput();
-
-    int key = readPromptKey();
-    if (key < 0) return -1;
-    console->setTextAttribute(consoleState.normalAttribute);
-    if (key == 0) {
-        consoleState.exitStatus = 0;
-        return -1;
-    }
-    if (clearPage() < 0) return -1;
-    console->setTextAttribute(inForce);
     return 0;
-}
-
-int clearPage() {
-    if (!consoleState.isConsole) return 0;
-    flushOutput();
-    // A new page: a window that was resized since takes effect now.
-    ScreenInfo info;
-    if (console->resizable && console->getScreenInfo(&info)) takePageSize(&info);
-    if (moveToPageOrigin() < 0) return -1;
-    console->writeBlankPage(consoleState.blankPage, consoleState.blankPageSize);
-    if (moveToPageOrigin() < 0) return -1;
-    consoleState.rowCount = 1;
-    return 0;
-}
-
-int reportConsoleFailure(const char *caption, uint32_t code) {
-    flushOutput();
-    console->showFailure(caption, code);
-    // The attribute in force at start is only known on a console; setting an
-    // unknown one could leave the user's console black on black.
-    if (consoleState.isConsole) console->setTextAttribute(consoleState.normalAttribute);
-    consoleState.exitStatus = 1;
-    return -1;
 }

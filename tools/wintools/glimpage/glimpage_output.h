@@ -1,132 +1,71 @@
-// glimpage_output.h: the pager's output layer. On a console (or a terminal,
-// which plays the console's part natively) it highlights by switching the
-// text attribute to its reverse, counts the rows the output fills and pauses
-// at every full page and form feed with a "-More-" prompt.
-// Anywhere else it writes overstruck text: a highlighted byte is written as
-// '_', backspace, byte, and no console call is made after the detection.
+// glimpage_output.h: the pager's output layer. On a screen (the Windows
+// console, a terminal natively) it highlights through the screen and pauses at
+// every full page and form feed with the screen's "-More-" prompt. Anywhere
+// else it writes overstruck text: a highlighted byte is written as '_',
+// backspace, byte, and nothing more is asked of the screen after the start.
 //
-// Output is collected in one block and handed to the system in large writes;
-// on a console the block is flushed before every attribute change, cursor
-// move, page blanking, prompt and key read, so bytes and attributes still
-// reach the screen in order (and by the driver before every read that may
-// wait, so that the screen shows what was merged meanwhile).
+// Output is collected in one block and handed on in large runs: to standard
+// output, or to the screen, which counts the rows (and the layer prompts at a
+// full page). On a screen the block is handed on before every change of
+// highlighting and before the end, and the driver hands it on before every
+// read that may wait, so that the screen shows what was merged meanwhile.
 //
-// Operations that can end the run (a quit key at the prompt, a failed console
-// call) return -1; consoleState.exitStatus then holds the process's exit
-// status, and the caller unwinds and exits with it. Otherwise they return 0.
-#ifndef GLIMPAGE_OUTPUT_H
-#define GLIMPAGE_OUTPUT_H
+// Operations that can end the run (a quit at the prompt, a failed screen
+// call, a failed write of standard output) return -1, and outputEndStatus
+// then gives the exit status (it is -1 while the run goes on); the driver
+// stops there. Otherwise they return 0.
+#ifndef ORVI_GLIMPAGE_OUTPUT_H
+#define ORVI_GLIMPAGE_OUTPUT_H
 
-#include <errno.h>
 #include <stddef.h>
-#include <stdint.h>
 
 #include "glimpage_platform.h"
 
-struct ConsoleState {
-    bool isConsole;
-    int pageColumns;           // screen buffer width, at start (at each page if resizable)
-    int pageRows;              // window height, likewise
-    uint16_t normalAttribute;  // attribute in force at start
-    uint16_t reverseAttribute; // its two nibbles swapped
-    unsigned char *blankPage;  // spaces for the page as sized at start, kept for the run
-    int blankPageSize;
-    ConsoleCell pageOrigin; // where every page starts
-    int rowCount;           // rows counted on the current page, from 1
-    int screenColumn;       // 1-based cell of the next byte on the row
-    bool firstBreakDone;    // the first page-break request was absorbed
-    bool consoleInputOpen;  // the prompt's key input is open
-    int exitStatus;         // meaningful once an operation returned -1
-};
+// Sets up the output over platform, asking its screen whether standard
+// output is one; forgets everything of an earlier run.
+int startOutput(const PagerPlatform *platform);
 
-extern ConsoleState consoleState;
+// The run pages on a screen (else it writes overstruck text).
+bool outputOnScreen();
 
-// Installs the system table all output goes through; resets the state.
-void setPagerPlatform(const PagerPlatform *platform);
-const PagerPlatform *pagerPlatform();
+// The exit status once the run has ended, -1 before.
+int outputEndStatus();
 
-// Forgets everything of an earlier run (tests and the fuzzer run many).
-void resetConsoleState();
+// Hands the collected bytes on.
+int flushOutput();
 
-// Error code reported when the blank page cannot be allocated (the system's
-// "not enough memory" code).
-#ifdef _WIN32
-const uint32_t NotEnoughMemoryCode = 8;
-#else
-const uint32_t NotEnoughMemoryCode = ENOMEM;
-#endif
+// Ends the output of the run with status: hands on what is left and leaves
+// the screen as the user should find it. Returns the status, 1 when standard
+// output failed (its errno then in *writeError, else 0).
+int finishOutput(int status, int *writeError);
 
-// ---- Standard output block ------------------------------------------------
-
-const int OutputBlockSize = 1 << 16;
-
-struct OutputBlock {
-    int used;
-    int writeError; // errno of the write that failed; from then on nothing is written
-    unsigned char bytes[OutputBlockSize];
-};
-
-extern OutputBlock outputBlock;
-
-// Hands the collected bytes to the system, or drops them once a write failed.
-void flushOutput();
-
-// The output stream's own byte writer: no row counting, no form-feed handling.
-inline void writeOutputByte(int c) {
-    if (outputBlock.used == OutputBlockSize) flushOutput();
-    outputBlock.bytes[outputBlock.used++] = static_cast<unsigned char>(c);
-}
-
-// ---- Operations for the driver ---------------------------------------------
-
-// Sets up consoleState; when it returns 0, consoleState.isConsole tells
-// whether the run pages on a console or writes overstruck text. Returns -1
-// when a console step failed (status 1).
-int initConsole();
-
-// Switch the console's attribute; nothing when not a console.
+// Switch highlighting; nothing when not on a screen.
 int setNormalAttribute();
 int setReverseAttribute();
 
-// putOutputChar on a console: writes the byte, counting rows (may prompt).
-int putConsoleChar(int c);
+// Writes a byte: on a screen it may end a row, a form feed a page.
+int putOutputChar(int c);
 
-// The row rule of a console that wraps as soon as a row's last cell is
-// written: a row of exactly pageColumns bytes and its line feed count two.
-RowEnd wrapsAtLastCell(int c, int pageColumns, int *column);
-
-// The row rule of a terminal, which defers the wrap of a full row until the
-// next byte: a row of exactly pageColumns bytes and its line feed count one.
-RowEnd defersWrap(int c, int pageColumns, int *column);
-
-// Writes a byte; on a console counts rows and may prompt.
-inline int putOutputChar(int c) {
-    if (consoleState.isConsole) return putConsoleChar(c);
-    writeOutputByte(c);
-    return 0;
-}
-
-// Writes a NUL-terminated string through putOutputChar, form feeds through
-// putFormFeed.
+// Writes a NUL-terminated string through putOutputChar.
 int putOutputString(const char *text);
 
-// A page-break request; when not a console the byte 0x0C is written.
-int putFormFeed();
+// A page-break request: on a screen the page ends early (except the run's
+// first request, which is absorbed); elsewhere the byte 0x0C is written.
+inline int putFormFeed() {
+    return putOutputChar('\f');
+}
 
-// Writes every byte of text as '_', backspace, byte (overstrike mode only).
-void putOverstruck(const char *text);
+// The closing page-break request of a run that ends normally.
+int closePages();
 
-// Called with false when a console row is finished and with true for a
-// page-break request; prompts when the page is full or a break is due.
-int morePrompt(bool pageBreak);
+// Overstrike mode: the output stream's own byte writer (no row counting).
+int writeOutputByte(int c);
 
-// Blanks the page and homes the cursor.
-int clearPage();
+// Overstrike mode: writes every byte of text as '_', backspace, byte.
+int putOverstruck(const char *text);
 
-// Shows the failure under caption and ends the run with status 1; returns -1.
-int reportConsoleFailure(const char *caption, uint32_t code);
-
-// The reverse of a console attribute: low byte's nibbles swapped.
-uint16_t reverseOf(uint16_t attribute);
+// Overstrike mode: writes bytes[0, count), each visible byte (0x21 to 0x7E)
+// marked when marked is true.
+int putOverstrikeRun(const unsigned char *bytes, size_t count, bool marked);
 
 #endif

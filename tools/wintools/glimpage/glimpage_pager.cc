@@ -8,6 +8,8 @@
 
 namespace {
 
+const PagerPlatform *platform;
+
 // The blocks the script and the current text file are read into; one file is
 // open at a time.
 unsigned char scriptBlock[1 << 16];
@@ -36,26 +38,26 @@ bool readNextCommand(PagerState *s, ByteSource *script) {
 }
 
 // A read of the script or of a text file may wait (a pipe, a slow writer):
-// what was merged so far is put on a console's screen first. Output to files
-// and pipes stays in its block.
+// what was merged so far is put on the screen first. Output to files and
+// pipes stays in its block. Once the run has ended (a quit at a prompt shown
+// meanwhile) the input ends too.
 int readScript(void *, unsigned char *buffer, int size) {
-    if (consoleState.isConsole) flushOutput();
-    return pagerPlatform()->readInput(nullptr, buffer, size);
+    if (outputOnScreen() && flushOutput() < 0) return 0;
+    return platform->readInput(nullptr, buffer, size);
 }
 
 int readTextFile(void *file, unsigned char *buffer, int size) {
-    if (consoleState.isConsole) flushOutput();
-    return pagerPlatform()->readTextFile(file, buffer, size);
+    if (outputOnScreen() && flushOutput() < 0) return 0;
+    return platform->readTextFile(file, buffer, size);
 }
 
 void closeTextFile(PagerState *s) {
-    if (s->textFile != nullptr) pagerPlatform()->closeTextFile(s->textFile);
+    if (s->textFile != nullptr) platform->closeTextFile(s->textFile);
     s->textFile = nullptr;
 }
 
-void openTextFile(PagerState *s, const char *name) {
+int openTextFile(PagerState *s, const char *name) {
     closeTextFile(s);
-    const PagerPlatform *platform = pagerPlatform();
     s->textFile = platform->openTextFile(name);
     if (s->textFile == nullptr) {
         char message[sizeof "can't open \n" + MaxArgumentLength];
@@ -64,9 +66,9 @@ void openTextFile(PagerState *s, const char *name) {
         memcpy(message, "can't open ", 11);
         memcpy(message + 11, name, length);
         memcpy(message + 11 + length, "\n", 2);
-        // Console output is written as if unbuffered: what came before the
-        // message must be on the screen before it.
-        if (consoleState.isConsole) flushOutput();
+        // Output on a screen is written as if unbuffered: what came before
+        // the message must be on the screen before it.
+        if (outputOnScreen() && flushOutput() < 0) return -1;
         platform->writeError(message);
     } else {
         initByteSource(&s->textSource, readTextFile, s->textFile, textBlock, sizeof textBlock);
@@ -74,6 +76,7 @@ void openTextFile(PagerState *s, const char *name) {
     s->textLine = 1;
     s->textColumn = 1;
     s->outputOn = true;
+    return 0;
 }
 
 int switchToNormal(PagerState *s) {
@@ -92,8 +95,8 @@ int32_t advanceBy(int32_t column, const char *text) {
 
 // Header text: highlighted whatever the sense of highlighting.
 int runHeader(PagerState *s, const char *text, bool lineEnd) {
-    if (!consoleState.isConsole) {
-        putOverstruck(text);
+    if (!outputOnScreen()) {
+        if (putOverstruck(text) < 0) return -1;
     } else {
         if (!s->reversed && setReverseAttribute() < 0) return -1;
         if (!lineEnd) s->reversed = true;
@@ -129,8 +132,7 @@ int runCommand(PagerState *s) {
         if (s->depth > 0) s->depth--;
         return 0;
     case 'f':
-        openTextFile(s, c->argument);
-        return 0;
+        return openTextFile(s, c->argument);
     case 'O':
         s->outputOn = false;
         return 0;
@@ -158,7 +160,7 @@ int writeTextByte(PagerState *s, int c) {
     bool mark = false;
     if ((s->depth > 0) == s->highlightSense) {
         if (c >= 0x21 && c <= 0x7E) {
-            if (!consoleState.isConsole)
+            if (!outputOnScreen())
                 mark = true;
             else if (!s->reversed && switchToReverse(s) < 0)
                 return -1;
@@ -172,10 +174,7 @@ int writeTextByte(PagerState *s, int c) {
     }
     // The margin takes the attribute just chosen, and comes before the mark.
     if (s->outputColumn == 1 && s->marginOn && putOutputString(MarginText) < 0) return -1;
-    if (mark) {
-        writeOutputByte('_');
-        writeOutputByte('\b');
-    }
+    if (mark && (putOutputChar('_') < 0 || putOutputChar('\b') < 0)) return -1;
     if (c == '\t') {
         do {
             if (putOutputChar(' ') < 0) return -1;
@@ -189,24 +188,24 @@ int writeTextByte(PagerState *s, int c) {
     return 0;
 }
 
-// Ends the run normally, leaving the console in its normal attribute.
+// Ends the run normally, leaving the screen in its normal attribute.
 int finishRun(PagerState *s, bool closingPrompt) {
-    if (s->reversed && switchToNormal(s) < 0) return consoleState.exitStatus;
-    if (closingPrompt && morePrompt(true) < 0) return consoleState.exitStatus;
+    if (s->reversed && switchToNormal(s) < 0) return outputEndStatus();
+    if (closingPrompt && closePages() < 0) return outputEndStatus();
     return 0;
 }
 
 // Overstrike mode's fast lane: copies the text that starts at the next byte
-// straight into the output block, marking visible bytes when the text is
-// highlighted, up to the pending command's position, a tab, a form feed, or
-// the start of a line that gets a margin; the driver's general path takes
-// over there. Its output is what writeTextByte writes byte by byte (a line
-// feed is never marked and needs no attribute when not on a console).
-// Returns the count of bytes copied.
-size_t copyOrdinaryRun(PagerState *s) {
+// to the output in runs, marking visible bytes when the text is highlighted,
+// up to the pending command's position, a tab, a form feed, or the start of a
+// line that gets a margin; the driver's general path takes over there. Its
+// output is what writeTextByte writes byte by byte (a line feed is never
+// marked and needs no attribute when not on a screen). Returns 1 when bytes
+// were copied, 0 when none were, -1 when the output failed.
+int copyOrdinaryRun(PagerState *s) {
     ByteSource *source = &s->textSource;
     const bool highlighted = (s->depth > 0) == s->highlightSense;
-    size_t total = 0;
+    int copied = 0;
     for (;;) {
         const unsigned char *start = source->next;
         size_t available = static_cast<size_t>(source->end - start);
@@ -217,65 +216,50 @@ size_t copyOrdinaryRun(PagerState *s) {
                 static_cast<uint32_t>(s->pending.column) - static_cast<uint32_t>(s->textColumn);
             if (before < available) available = before;
         }
-        // Room for every byte marked.
-        size_t room = static_cast<size_t>(OutputBlockSize - outputBlock.used) / 3;
-        if (room < 64) {
-            flushOutput();
-            room = OutputBlockSize / 3;
-        }
-        if (available > room) available = room;
-
         const unsigned char *p = start;
         const unsigned char *end = start + available;
-        unsigned char *out = outputBlock.bytes + outputBlock.used;
-        if (highlighted) {
-            for (; p < end && *p != '\n' && *p != '\t' && *p != '\f'; ++p) {
-                if (*p >= 0x21 && *p <= 0x7E) {
-                    *out++ = '_';
-                    *out++ = '\b';
-                }
-                *out++ = *p;
-            }
-        } else {
-            for (; p < end && *p != '\n' && *p != '\t' && *p != '\f'; ++p)
-                *out++ = *p;
-        }
-        size_t count = static_cast<size_t>(p - start);
-        s->textColumn = wrapAdd(s->textColumn, static_cast<uint32_t>(count));
-        s->outputColumn = wrapAdd(s->outputColumn, static_cast<uint32_t>(count));
-        total += count;
+        while (p < end && *p != '\n' && *p != '\t' && *p != '\f')
+            ++p;
+        uint32_t count = static_cast<uint32_t>(p - start);
         bool lineEnds = p < end && *p == '\n';
-        if (lineEnds) {
-            *out++ = *p++;
-            s->textLine = wrapAdd(s->textLine, 1);
-            s->textColumn = 1;
-            s->outputColumn = 1;
-            total++;
-        }
+        if (lineEnds) ++p;
+        if (p == start) return copied;
+        if (putOverstrikeRun(start, static_cast<size_t>(p - start), highlighted) < 0) return -1;
         source->next = p;
-        outputBlock.used = static_cast<int>(out - outputBlock.bytes);
-        if (!lineEnds || s->marginOn || (s->scriptMore && positionReached(s))) return total;
+        copied = 1;
+        if (!lineEnds) {
+            s->textColumn = wrapAdd(s->textColumn, count);
+            s->outputColumn = wrapAdd(s->outputColumn, count);
+            return copied;
+        }
+        s->textLine = wrapAdd(s->textLine, 1);
+        s->textColumn = 1;
+        s->outputColumn = 1;
+        if (s->marginOn || (s->scriptMore && positionReached(s))) return copied;
     }
 }
 
 int mergeScriptAndText(PagerState *s, ByteSource *script) {
     s->scriptMore = readNextCommand(s, script);
     for (;;) {
-        // Once standard output has failed nothing more can be shown.
-        if (outputBlock.writeError != 0) return 1;
+        // A read can end the run: a quit at the prompt it showed first.
+        if (outputEndStatus() >= 0) return outputEndStatus();
         while (s->scriptMore) {
             // Without a text file every command runs as soon as it is read.
             if (s->textFile != nullptr && !positionReached(s)) break;
-            if (runCommand(s) < 0) return consoleState.exitStatus;
-            if (outputBlock.writeError != 0) return 1;
+            if (runCommand(s) < 0) return outputEndStatus();
             s->scriptMore = readNextCommand(s, script);
+            if (outputEndStatus() >= 0) return outputEndStatus();
             if (!s->scriptMore && !s->outputOn) return finishRun(s, false);
         }
         if (!s->scriptMore && s->textFile == nullptr) return finishRun(s, true);
 
-        if (!consoleState.isConsole && s->outputOn && ordinaryRuns &&
-            (s->outputColumn != 1 || !s->marginOn) && copyOrdinaryRun(s) > 0)
-            continue;
+        if (!outputOnScreen() && s->outputOn && ordinaryRuns &&
+            (s->outputColumn != 1 || !s->marginOn)) {
+            int copied = copyOrdinaryRun(s);
+            if (copied < 0) return outputEndStatus();
+            if (copied > 0) continue;
+        }
         int c = getByte(&s->textSource);
         if (c == EndOfInput) {
             closeTextFile(s);
@@ -287,7 +271,7 @@ int mergeScriptAndText(PagerState *s, ByteSource *script) {
         } else {
             s->textColumn = wrapAdd(s->textColumn, 1);
         }
-        if (s->outputOn && writeTextByte(s, c) < 0) return consoleState.exitStatus;
+        if (s->outputOn && writeTextByte(s, c) < 0) return outputEndStatus();
     }
 }
 
@@ -312,7 +296,8 @@ int parsePagerOptions(int argc, char **argv, bool *highlightSense) {
     return 0;
 }
 
-int runPager(bool highlightSense) {
+int runPager(const PagerPlatform *system, bool highlightSense, int *writeError) {
+    platform = system;
     PagerState s;
     memset(&s, 0, sizeof s);
     s.highlightSense = highlightSense;
@@ -322,12 +307,7 @@ int runPager(bool highlightSense) {
     s.outputColumn = 1;
     ByteSource script;
     initByteSource(&script, readScript, nullptr, scriptBlock, sizeof scriptBlock);
-    int status;
-    if (initConsole() < 0)
-        status = consoleState.exitStatus;
-    else
-        status = mergeScriptAndText(&s, &script);
+    int status = startOutput(system) < 0 ? outputEndStatus() : mergeScriptAndText(&s, &script);
     closeTextFile(&s);
-    flushOutput();
-    return outputBlock.writeError != 0 ? 1 : status;
+    return finishOutput(status, writeError);
 }

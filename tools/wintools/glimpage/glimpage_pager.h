@@ -2,11 +2,12 @@
 // the bytes of the text file that the last 'f' command opened: text bytes go
 // to the output one at a time, and before each byte every command whose
 // position has been reached is run.
-#ifndef GLIMPAGE_PAGER_H
-#define GLIMPAGE_PAGER_H
+#ifndef ORVI_GLIMPAGE_PAGER_H
+#define ORVI_GLIMPAGE_PAGER_H
 
 #include <stdint.h>
 
+#include "glimpage_platform.h"
 #include "glimpage_script.h"
 #include "glimpage_stream.h"
 
@@ -33,10 +34,10 @@ int parsePagerOptions(int argc, char **argv, bool *highlightSense);
 // byte through the general path (the fuzzer compares the two).
 extern bool ordinaryRuns;
 
-// Runs the whole pager over the script on the platform's standard input: sets
-// up the output, merges script and text, and returns the exit status. Output
-// is flushed on return. A failed write of standard output ends the run with
-// status 1, its error in outputBlock.writeError.
-int runPager(bool highlightSense);
+// Runs the whole pager on platform: sets up the output, merges the script on
+// standard input with the text files, and returns the exit status. A failed
+// write of standard output ends the run with status 1 and its errno in
+// *writeError (0 otherwise).
+int runPager(const PagerPlatform *platform, bool highlightSense, int *writeError);
 
 #endif

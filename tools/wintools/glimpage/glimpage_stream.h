@@ -6,7 +6,7 @@
 
 #include <stddef.h>
 
-#include "glimpage_platform.h"
+#include "textstream.h"
 
 // getByte's value at the end of the input: distinct from every byte.
 const int EndOfInput = -1;
@@ -32,19 +32,5 @@ inline int getByte(ByteSource *source) {
     if (source->next < source->end) return *source->next++;
     return refillByteSource(source);
 }
-
-// What both system layers offer alike. The script on standard input and the
-// text files are read in blocks as the Windows build reads its text streams:
-// a carriage return before a line feed is dropped, so that files written on
-// Windows work everywhere; Ctrl+Z ends them only where the platform's streams
-// are text streams. openTextStream opens as fopen(name, "r") does (a directory
-// cannot be opened: null); readTextStream and closeTextStream take what it
-// returned.
-int readStandardInput(void *, unsigned char *buffer, int size);
-void *openTextStream(const char *name);
-int readTextStream(void *file, unsigned char *buffer, int size);
-void closeTextStream(void *file);
-// Appends a complete message to standard error.
-void writeStandardError(const char *text);
 
 #endif

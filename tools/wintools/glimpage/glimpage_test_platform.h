@@ -2,8 +2,8 @@
 // and the fuzzer: script and files are strings read five bytes at a time, output
 // and error captured. Its console logs its calls, answers prompts from keys,
 // fails its failingCall-th call (code 1234) and shows failure captions on error.
-#ifndef GLIMPAGE_TEST_PLATFORM_H
-#define GLIMPAGE_TEST_PLATFORM_H
+#ifndef ORVI_GLIMPAGE_TEST_PLATFORM_H
+#define ORVI_GLIMPAGE_TEST_PLATFORM_H
 
 #include <stdlib.h>
 #include <string.h>
@@ -12,7 +12,7 @@
 #include <map>
 #include <string>
 
-#include "glimpage_output.h"
+#include "glimpage_console.h"
 #include "glimpage_pager.h"
 
 struct FakeSystem {
@@ -67,8 +67,6 @@ inline ConsoleServices fakeConsole = {
         fake.log += "box " + std::to_string(code) + " | ";
         fake.err += caption;
     },
-    wrapsAtLastCell,
-    false,
 };
 
 inline PagerPlatform memoryPlatform = {
@@ -89,21 +87,18 @@ inline PagerPlatform memoryPlatform = {
     nullptr,
 };
 
-// Forgets the last run; output is a console of columns x rows when rows is not
-// 0, a terminal's rows when terminal.
-inline void resetFake(int columns = 0, int rows = 0, const std::string &keys = "",
-                      bool terminal = false) {
+// Forgets the last run; output is a console of columns x rows when rows is not 0.
+inline void resetFake(int columns = 0, int rows = 0, const std::string &keys = "") {
     fake = FakeSystem();
-    fakeConsole.rowFinished = terminal ? defersWrap : wrapsAtLastCell;
     fake.screen = {columns, 0, 0, int16_t(columns - 1), int16_t(rows - 1), int16_t(rows - 1), 7};
     fake.keys = keys;
-    memoryPlatform.console = rows != 0 ? &fakeConsole : nullptr;
+    memoryPlatform.screen = rows != 0 ? consoleScreen(&fakeConsole) : nullptr;
 }
 
 inline int runFake(const std::string &script, bool highlightSense = true) {
     fake.script = script;
-    setPagerPlatform(&memoryPlatform);
-    return runPager(highlightSense);
+    int writeError;
+    return runPager(&memoryPlatform, highlightSense, &writeError);
 }
 
 #endif

@@ -16,8 +16,6 @@
 #include "sysio.h"
 #include "textstream.h"
 
-#include <errno.h>
-
 namespace {
 
 // Block sizes: large enough that the per-call cost of the system (and of
@@ -27,7 +25,6 @@ const size_t outputBlock = 256 * 1024;
 
 unsigned char inputBuffer[inputBlock];
 char outputBuffer[outputBlock];
-unsigned char expandedBuffer[2 * outputBlock];
 
 TextReader standardInput;
 
@@ -37,21 +34,13 @@ int readInput() {
     return got > 0 ? got : 0; // a read error ends the input
 }
 
-// The error of the first failed write, 0 while writing succeeds. The filter
-// cannot stop, so once output has failed the rest is dropped and the main
-// loop ends at the next block.
-int outputError = 0;
+// The filter cannot stop, so once output has failed the rest is dropped and
+// the main loop ends at the next block.
+TextWriter standardOutput = {1, 0};
 
 void flushToOutput(RtfSink *sink) {
-    const unsigned char *bytes = reinterpret_cast<unsigned char *>(sink->buffer);
-    size_t size = sink->used;
+    writeText(&standardOutput, sink->buffer, sink->used);
     sink->used = 0;
-    if (outputError != 0) return;
-    if (platformTextStreams) {
-        size = expandLineFeeds(bytes, size, expandedBuffer);
-        bytes = expandedBuffer;
-    }
-    if (writeDescriptor(1, bytes, size) != 0) outputError = errno;
 }
 
 } // namespace
@@ -65,8 +54,8 @@ int main() {
     RtfFilter filter;
     startRtf(&filter, &sink);
     int size;
-    while (outputError == 0 && (size = readInput()) > 0)
+    while (standardOutput.error == 0 && (size = readInput()) > 0)
         filterRtf(&filter, inputBuffer, static_cast<size_t>(size));
     finishRtf(&filter);
-    return outputError == 0 ? 0 : writeFailureStatus("glimrtf", outputError);
+    return standardOutput.error == 0 ? 0 : writeFailureStatus("glimrtf", standardOutput.error);
 }

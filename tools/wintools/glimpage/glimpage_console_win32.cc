@@ -1,38 +1,16 @@
-// glimpage_win32.cc: the pager's system layer on Windows: the console calls,
-// the failure boxes, and standard streams and text files in the C runtime's
-// text mode (a carriage return before a line feed is dropped on reading,
-// Ctrl+Z ends a text input, a line feed is written as CR LF).
-#include <errno.h>
+// glimpage_console_win32.cc: the Windows console's calls for the console
+// screen (glimpage_console.cc), and the failure boxes.
 #include <stdint.h>
-#include <stdio.h>
 #include <windows.h>
 
-#include "glimpage_output.h"
-#include "glimpage_platform.h"
-#include "glimpage_stream.h"
-#include "glimpage_win32.h"
+#include "glimpage_console.h"
+#include "glimpage_system.h"
 #include "orviconf.h"
-#include "sysio.h"
 
 namespace {
 
 HANDLE outputHandle = INVALID_HANDLE_VALUE;
 HANDLE consoleInput = INVALID_HANDLE_VALUE;
-
-// The descriptors are in binary mode (set once, at start-up or on opening) and
-// the text mode is applied here, block by block, exactly as the runtime's text
-// streams apply it.
-int writeOutput(const unsigned char *bytes, int count) {
-    static unsigned char expanded[2 * 32768];
-    while (count > 0) {
-        int piece = count < 32768 ? count : 32768;
-        size_t length = expandLineFeeds(bytes, static_cast<size_t>(piece), expanded);
-        if (writeDescriptor(1, expanded, length) != 0) return errno;
-        bytes += piece;
-        count -= piece;
-    }
-    return 0;
-}
 
 bool standardHandlesValid() {
     outputHandle = GetStdHandle(STD_OUTPUT_HANDLE);
@@ -108,34 +86,18 @@ void showFailure(const char *caption, uint32_t code) {
 }
 
 const ConsoleServices console = {
-    standardHandlesValid,
-    getScreenInfo,
-    writeBlankPage,
-    setCursorPosition,
-    setWindowPosition,
-    setTextAttribute,
-    openConsoleInput,
-    getInputMode,
-    setInputMode,
-    readKey,
-    lastError,
-    showFailure,
-    wrapsAtLastCell,
-    false,
+    standardHandlesValid, getScreenInfo,    writeBlankPage,   setCursorPosition,
+    setWindowPosition,    setTextAttribute, openConsoleInput, getInputMode,
+    setInputMode,         readKey,          lastError,        showFailure,
 };
 
 } // namespace
 
-const PagerPlatform *systemPlatform() {
-    static const PagerPlatform table = {
-        writeOutput,    writeStandardError, readStandardInput, openTextStream,
-        readTextStream, closeTextStream,    &console,
-    };
-    return &table;
+const PagerScreen *systemScreen() {
+    return consoleScreen(&console);
 }
 
-const char *failureText(const char *systemText, uint32_t code, char fallback[FailureTextSize]) {
-    if (systemText != nullptr && systemText[0] != '\0') return systemText;
-    snprintf(fallback, FailureTextSize, "error %lu", static_cast<unsigned long>(code));
-    return fallback;
+// A script from a console is read as typed, as it always has been here.
+bool scriptIsTyped() {
+    return false;
 }
