@@ -146,21 +146,24 @@ inline void putCharacter(Cursor &c, unsigned char ch, bool overstruck) {
     *c.out++ = static_cast<char>(ch);
 }
 
-void putHexByte(Cursor &c, unsigned char byte) {
+// The writers of characters beyond ASCII take and return the output position
+// rather than the cursor, which then stays in registers in the main loop.
+char *putHexByte(char *out, unsigned char byte) {
     const char digits[] = "0123456789abcdef";
-    *c.out++ = '\\';
-    *c.out++ = '\'';
-    *c.out++ = digits[byte >> 4];
-    *c.out++ = digits[byte & 15];
+    *out++ = '\\';
+    *out++ = '\'';
+    *out++ = digits[byte >> 4];
+    *out++ = digits[byte & 15];
+    return out;
 }
 
 // "\uN?" for a UTF-16 unit: N is signed 16-bit, as RTF wants it; "?" is
 // the one fallback byte that readers without Unicode show instead.
-void putUnicodeUnit(Cursor &c, uint32_t unit) {
+char *putUnicodeUnit(char *out, uint32_t unit) {
     int value = unit > 0x7FFF ? static_cast<int>(unit) - 0x10000 : static_cast<int>(unit);
-    *c.out++ = '\\';
-    *c.out++ = 'u';
-    if (value < 0) *c.out++ = '-';
+    *out++ = '\\';
+    *out++ = 'u';
+    if (value < 0) *out++ = '-';
     unsigned magnitude = static_cast<unsigned>(value < 0 ? -value : value);
     char digits[5];
     int count = 0;
@@ -169,27 +172,23 @@ void putUnicodeUnit(Cursor &c, uint32_t unit) {
         magnitude /= 10;
     } while (magnitude != 0);
     while (count > 0)
-        *c.out++ = digits[--count];
-    *c.out++ = '?';
+        *out++ = digits[--count];
+    *out++ = '?';
+    return out;
 }
 
 // Writes a character that the character model read at p.
-void putEncoded(Cursor &c, const unsigned char *p, const Character &ch, bool overstruck) {
-    startCharacter(c, overstruck);
+char *putEncoded(char *out, const unsigned char *p, const Character &ch) {
     if (rtfKeepsBytes) {
-        *c.out++ = static_cast<char>(p[0]);
-        if (ch.length == 2 && byteTable.of[p[1]] == Escaped)
-            putHexByte(c, p[1]);
-        else if (ch.length == 2)
-            *c.out++ = static_cast<char>(p[1]);
-    } else if (ch.kind == CharacterKind::Invalid) {
-        putHexByte(c, p[0]);
-    } else if (ch.code > 0xFFFF) {
-        putUnicodeUnit(c, 0xD800 + ((ch.code - 0x10000) >> 10));
-        putUnicodeUnit(c, 0xDC00 + (ch.code & 0x3FF));
-    } else {
-        putUnicodeUnit(c, ch.code);
+        *out++ = static_cast<char>(p[0]);
+        if (ch.length == 2 && byteTable.of[p[1]] == Escaped) return putHexByte(out, p[1]);
+        if (ch.length == 2) *out++ = static_cast<char>(p[1]);
+        return out;
     }
+    if (ch.kind == CharacterKind::Invalid) return putHexByte(out, p[0]);
+    if (ch.code <= 0xFFFF) return putUnicodeUnit(out, ch.code);
+    out = putUnicodeUnit(out, 0xD800 + ((ch.code - 0x10000) >> 10));
+    return putUnicodeUnit(out, 0xDC00 + (ch.code & 0x3FF));
 }
 
 // Keeps [p, end) for the next block: the event there needs bytes beyond it.
@@ -201,9 +200,12 @@ const unsigned char *hold(RtfFilter *filter, const unsigned char *p, const unsig
 
 // Converts the events that start before stop; an event may read on up to end.
 // Returns where the events ended, or end when the last one was held for more
-// input (only without atEnd).
-const unsigned char *convert(Cursor &c, RtfFilter *filter, const unsigned char *p,
-                             const unsigned char *stop, const unsigned char *end, bool atEnd) {
+// input (only without atEnd). The cursor is a local of its own here, so that
+// the compiler keeps it in registers.
+const unsigned char *convert(RtfFilter *filter, const unsigned char *p, const unsigned char *stop,
+                             const unsigned char *end, bool atEnd) {
+    Cursor c;
+    openCursor(c, filter);
     while (p < stop) {
         unsigned char ch = *p;
         switch (byteTable.of[ch]) {
@@ -241,14 +243,18 @@ const unsigned char *convert(Cursor &c, RtfFilter *filter, const unsigned char *
             } else if (end - p >= 3 && p[1] == backspace) {
                 Character marked;
                 int length = readCharacter(p + 2, static_cast<size_t>(end - p - 2), atEnd, &marked);
-                if (length == 0) return hold(filter, p, end);
-                putEncoded(c, p + 2, marked, true);
+                if (length == 0) {
+                    p = hold(filter, p, end);
+                    break;
+                }
+                startCharacter(c, true);
+                c.out = putEncoded(c.out, p + 2, marked);
                 p += 2 + length;
             } else if (end - p >= 2 && p[1] != backspace) {
                 putCharacter(c, '_', false);
                 ++p;
             } else if (!atEnd) {
-                return hold(filter, p, end); // the next block decides
+                p = hold(filter, p, end); // the next block decides
             } else {
                 // A mark the input never finished is the plain text it is.
                 putCharacter(c, '_', false);
@@ -258,13 +264,18 @@ const unsigned char *convert(Cursor &c, RtfFilter *filter, const unsigned char *
         case Encoded: {
             Character plain;
             int length = readCharacter(p, static_cast<size_t>(end - p), atEnd, &plain);
-            if (length == 0) return hold(filter, p, end);
-            putEncoded(c, p, plain, false);
+            if (length == 0) {
+                p = hold(filter, p, end);
+                break;
+            }
+            startCharacter(c, false);
+            c.out = putEncoded(c.out, p, plain);
             p += length;
             break;
         }
         }
     }
+    closeCursor(c, filter);
     return p;
 }
 
@@ -303,8 +314,6 @@ void startRtf(RtfFilter *filter, RtfSink *sink) {
 }
 
 void filterRtf(RtfFilter *filter, const unsigned char *data, size_t size) {
-    Cursor c;
-    openCursor(c, filter);
     const unsigned char *p = data;
     if (filter->heldBytes > 0) {
         // The held bytes go first, with enough of this block behind them to
@@ -317,21 +326,20 @@ void filterRtf(RtfFilter *filter, const unsigned char *data, size_t size) {
         memcpy(joint + held, data, taken);
         filter->heldBytes = 0;
         const unsigned char *reached =
-            convert(c, filter, joint, joint + held, joint + held + taken, false);
+            convert(filter, joint, joint + held, joint + held + taken, false);
         p = filter->heldBytes > 0 ? data + size : data + (reached - joint - held);
     }
-    convert(c, filter, p, data + size, data + size, false);
-    closeCursor(c, filter);
+    convert(filter, p, data + size, data + size, false);
 }
 
 void finishRtf(RtfFilter *filter) {
-    Cursor c;
-    openCursor(c, filter);
     unsigned char rest[RtfHeldMaximum];
     size_t size = static_cast<size_t>(filter->heldBytes);
     memcpy(rest, filter->held, size);
     filter->heldBytes = 0;
-    convert(c, filter, rest, rest + size, rest + size, true);
+    convert(filter, rest, rest + size, rest + size, true);
+    Cursor c;
+    openCursor(c, filter);
     makeRoom(c);
     put(c, documentEnd);
     closeCursor(c, filter);
