@@ -43,6 +43,16 @@ class Program(unittest.TestCase):
                 result = orvitest.run([GLIMPAGE] + args, script, cwd=EXAMPLES, stdout=stdout)
                 self.assertEqual((result.status, result.out, result.err), expected)
 
+    def test_marks_whole_characters_of_the_code_page(self):
+        # 88 9F: two letters in code page 1252, one in 932; in the C locale no character.
+        script = b"f|../tests/e2e/golden/glimpage/codepage.txt\n+ 1 1\n- 1 2\n"
+        cases = [("C", b"_\b\x88_\b\x9f" if orvitest.WINDOWS else b"\x88\x9f")]
+        if orvitest.WINDOWS:
+            cases.append(("ja_JP.UTF-8", b"_\b\x88\x9f"))
+        for locale, marked in cases:
+            result = orvitest.run([GLIMPAGE], script, cwd=EXAMPLES, env={"LC_ALL": locale})
+            self.assertEqual(result.out, marked + NL, locale)
+
     @unittest.skipIf(orvitest.WINDOWS, "a native terminal")
     def test_on_terminals_it_cannot_page_on(self):
         # No controlling terminal for the keys: the first prompt quits. A

@@ -15,6 +15,7 @@
 // write of standard output.
 #include <stdio.h>
 
+#include "characters.h"
 #include "glimpage_pager.h"
 #include "glimpage_system.h"
 #include "sysio.h"
@@ -43,6 +44,7 @@ int main(int argc, char **argv) {
                 program, program);
         return 1;
     }
+    setupCharacters();
     setBinaryMode(0);
     setBinaryMode(1);
     ignoreClosedPipes();
