@@ -4,8 +4,8 @@
 // and its Unicode code point.
 //
 // Natively the character set is the locale's (LC_CTYPE, read through the C
-// library: mbrtowc, iswprint, iswspace, wcwidth; a sequence it decodes beyond
-// U+10FFFF is no character either); the C locale is ASCII, with bytes
+// library: mbrtowc, iswprint, iswspace, wcwidth, but a sequence it decodes
+// beyond U+10FFFF is no character); the C locale is ASCII, with bytes
 // 0x80-0xFF not characters. On Windows it is the ANSI code page: in a
 // single-byte code page each byte is a character, in a double-byte one (932,
 // 936, 949, 950) a lead byte and its trail byte are one. Either way a byte
