@@ -1,5 +1,5 @@
 """glimrtf's documents as LibreOffice reads them: one paragraph per line, each
-visible character in its style (code page 1252 above 127)."""
+visible character in its style (code page 1252 above 127; UTF-8 natively)."""
 
 import html
 import os
@@ -12,6 +12,8 @@ import orvitest
 
 # Marks after tabs (the example starts with one), a bold line, an unfinished mark.
 TRICKY = b"\t\t_\bH_\bi \\par\n\fbold _\bx y\ncaf\xe9 \x80 \x93q\x94 _\b\xe9 a_"
+# Accents, CJK, Greek, an emoji beyond U+FFFF, a bold-italic run of several bytes each.
+UNICODE = "café naïve 日本\nΕλληνικά 😀 _\bé_\bλ_\b日_\b😀 z\n".encode()
 
 
 def expected(data):
@@ -19,7 +21,7 @@ def expected(data):
     form feeds: overstruck ones bold italic, others bold after a form feed."""
     return [[(m[1], True, True) if m[1] else (m[2], "\f" in line[:m.start()], False)
              for m in re.finditer("_\b(.)|(.)", line, re.S) if not m[0][-1].isspace()]
-            for line in data.decode("cp1252").split("\n")]
+            for line in data.decode("utf-8" if data is UNICODE else "cp1252").split("\n")]
 
 
 def styled(page):
@@ -43,11 +45,14 @@ class LibreOffice(unittest.TestCase):
             hello = orvitest.run([orvitest.program("glimpage")], stdin=script, cwd=examples).out
         self.assertIn(b"_\b", hello)
         inputs = {"hello": hello.replace(b"\r\n", b"\n"), "tricky": TRICKY}
+        if not orvitest.WINDOWS:
+            inputs["unicode"] = UNICODE
         work = tempfile.TemporaryDirectory(prefix="glimrtf-reader-")
         self.addCleanup(work.cleanup)
         for name, data in inputs.items():
+            locale = {} if orvitest.WINDOWS else {"LC_ALL": "C.UTF-8"}
             with open(os.path.join(work.name, name + ".rtf"), "wb") as f:
-                f.write(orvitest.run([orvitest.program("glimrtf")], stdin=data).out)
+                f.write(orvitest.run([orvitest.program("glimrtf")], stdin=data, env=locale).out)
         # LibreOffice starts slowly: one run converts every document.
         subprocess.run(["soffice", "--headless", "-env:UserInstallation=file://" + work.name,
                         "--convert-to", "html"] + [n + ".rtf" for n in inputs], cwd=work.name,

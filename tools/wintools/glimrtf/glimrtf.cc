@@ -50,6 +50,7 @@ int main() {
     setBinaryMode(1);
     ignoreClosedPipes();
     initTextReader(&standardInput, readDescriptorHandle, descriptorHandle(0));
+    setupCharacters(); // the locale's characters natively, the ANSI code page's on Windows
     RtfSink sink = {outputBuffer, outputBlock, 0, flushToOutput, nullptr};
     RtfFilter filter;
     startRtf(&filter, &sink);

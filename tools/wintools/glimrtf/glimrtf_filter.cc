@@ -1,6 +1,7 @@
 // glimrtf_filter.cc: the state machine that turns overstruck text into RTF.
 #include "glimrtf.h"
 
+#include <stdint.h>
 #include <string.h>
 
 namespace {
@@ -14,8 +15,10 @@ namespace {
 #define HEADER_PARAGRAPH "\\deflang1033\\pard"
 
 // Bytes that the main loop treats specially when they are not overstruck;
-// every other byte is copied as it is.
-enum ByteClass : unsigned char { Ordinary, Tab, LineFeed, FormFeed, Underscore, Escaped };
+// every other byte is copied as it is. A byte of class Encoded starts a
+// character that the character model reads: natively every byte from 0x80
+// on, on Windows a lead byte of a double-byte code page.
+enum ByteClass : unsigned char { Ordinary, Tab, LineFeed, FormFeed, Underscore, Escaped, Encoded };
 
 struct ByteTable {
     ByteClass of[256];
@@ -35,7 +38,8 @@ constexpr ByteTable makeByteTable() {
     return table;
 }
 
-constexpr ByteTable byteTable = makeByteTable();
+// The ASCII half is fixed; startRtf sets the rest from the character model.
+ByteTable byteTable = makeByteTable();
 
 const unsigned char backspace = 8;
 
@@ -64,7 +68,7 @@ const PaddedString documentEnd = {"\\par }\n", sizeof "\\par }\n"}; // its zero 
 #undef PADDED
 
 // Room that one input event may touch: a line end and a padded style string,
-// or a padded style string and an escaped byte.
+// or a padded style string and an escaped character (at most two "\u-NNNNN?").
 const size_t eventRoom = 2 * sizeof(PaddedString::text);
 static_assert(eventRoom <= rtfSinkMinimum, "an event must fit an empty sink");
 
@@ -118,8 +122,8 @@ inline void putStyle(Cursor &c, RtfStyle style) {
     c.styleWritten = true;
 }
 
-// Writes the character at hand, with the style change it calls for.
-inline void putCharacter(Cursor &c, unsigned char ch, bool overstruck) {
+// Makes room for the character at hand and writes the style change it calls for.
+inline void startCharacter(Cursor &c, bool overstruck) {
     makeRoom(c);
     if (!overstruck) {
         if (c.current == BoldItalic) putStyle(c, c.saved);
@@ -133,65 +137,73 @@ inline void putCharacter(Cursor &c, unsigned char ch, bool overstruck) {
         // or a tab, in the document's default face. Select it explicitly.
         putStyle(c, BoldItalic);
     }
+}
+
+// Writes the single-byte character at hand, with the style change it calls for.
+inline void putCharacter(Cursor &c, unsigned char ch, bool overstruck) {
+    startCharacter(c, overstruck);
     if (byteTable.of[ch] == Escaped) *c.out++ = '\\';
     *c.out++ = static_cast<char>(ch);
 }
 
-// Finishes an overstrike mark that the previous block left open; returns
-// where the block's own bytes start.
-const unsigned char *finishMark(Cursor &c, RtfFilter *filter, const unsigned char *p,
-                                const unsigned char *end) {
-    if (filter->markBytes == 1 && p < end) {
-        if (*p != backspace) {
-            // Not a mark: a plain underscore, and the byte is handled on its own.
-            filter->markBytes = 0;
-            putCharacter(c, '_', false);
-            return p;
-        }
-        filter->markBytes = 2;
-        ++p;
-    }
-    if (filter->markBytes == 2 && p < end) {
-        filter->markBytes = 0;
-        putCharacter(c, *p++, true);
-    }
-    return p;
+// The writers of characters beyond ASCII take and return the output position
+// rather than the cursor, which then stays in registers in the main loop.
+char *putHexByte(char *out, unsigned char byte) {
+    const char digits[] = "0123456789abcdef";
+    *out++ = '\\';
+    *out++ = '\'';
+    *out++ = digits[byte >> 4];
+    *out++ = digits[byte & 15];
+    return out;
 }
 
-} // namespace
+// "\uN?" for a UTF-16 unit: N is signed 16-bit, as RTF wants it; "?" is
+// the one fallback byte that readers without Unicode show instead.
+char *putUnicodeUnit(char *out, uint32_t unit) {
+    int value = unit > 0x7FFF ? static_cast<int>(unit) - 0x10000 : static_cast<int>(unit);
+    *out++ = '\\';
+    *out++ = 'u';
+    if (value < 0) *out++ = '-';
+    unsigned magnitude = static_cast<unsigned>(value < 0 ? -value : value);
+    char digits[5];
+    int count = 0;
+    do {
+        digits[count++] = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    while (count > 0)
+        *out++ = digits[--count];
+    *out++ = '?';
+    return out;
+}
 
-void setStyle(RtfFilter *filter, int code) {
+// Writes a character that the character model read at p.
+char *putEncoded(char *out, const unsigned char *p, const Character &ch) {
+    if (rtfKeepsBytes) {
+        *out++ = static_cast<char>(p[0]);
+        if (ch.length == 2 && byteTable.of[p[1]] == Escaped) return putHexByte(out, p[1]);
+        if (ch.length == 2) *out++ = static_cast<char>(p[1]);
+        return out;
+    }
+    if (ch.kind == CharacterKind::Invalid) return putHexByte(out, p[0]);
+    if (ch.code <= 0xFFFF) return putUnicodeUnit(out, ch.code);
+    out = putUnicodeUnit(out, 0xD800 + ((ch.code - 0x10000) >> 10));
+    return putUnicodeUnit(out, 0xDC00 + (ch.code & 0x3FF));
+}
+
+// Keeps [p, end) for the next block: the event there needs bytes beyond it.
+const unsigned char *hold(RtfFilter *filter, const unsigned char *p, const unsigned char *end) {
+    filter->heldBytes = static_cast<int>(end - p);
+    memcpy(filter->held, p, static_cast<size_t>(end - p));
+    return end;
+}
+
+// Converts the events in [p, end); one that needs bytes beyond end is held
+// for the next block (only without atEnd). The cursor is a local of its own
+// here, so that the compiler keeps it in registers.
+void convert(RtfFilter *filter, const unsigned char *p, const unsigned char *end, bool atEnd) {
     Cursor c;
     openCursor(c, filter);
-    makeRoom(c);
-    putStyle(c, static_cast<RtfStyle>(code));
-    closeCursor(c, filter);
-}
-
-void startRtf(RtfFilter *filter, RtfSink *sink) {
-    filter->sink = sink;
-    filter->currentStyle = BoldItalic;
-    filter->savedStyle = Plain;
-    filter->styleWritten = false;
-    filter->markBytes = 0;
-    const char *text = header;
-    size_t size = sizeof header - 1;
-    while (size > 0) {
-        if (sink->used == sink->capacity) sink->flush(sink);
-        size_t chunk = sink->capacity - sink->used;
-        if (chunk > size) chunk = size;
-        memcpy(sink->buffer + sink->used, text, chunk);
-        sink->used += chunk;
-        text += chunk;
-        size -= chunk;
-    }
-}
-
-void filterRtf(RtfFilter *filter, const unsigned char *data, size_t size) {
-    Cursor c;
-    openCursor(c, filter);
-    const unsigned char *end = data + size;
-    const unsigned char *p = finishMark(c, filter, data, end);
     while (p < end) {
         unsigned char ch = *p;
         switch (byteTable.of[ch]) {
@@ -223,30 +235,107 @@ void filterRtf(RtfFilter *filter, const unsigned char *data, size_t size) {
             ++p;
             break;
         case Underscore:
-            if (end - p >= 3 && p[1] == backspace) {
+            if (end - p >= 3 && p[1] == backspace && byteTable.of[p[2]] != Encoded) {
                 putCharacter(c, p[2], true);
                 p += 3;
+            } else if (end - p >= 3 && p[1] == backspace) {
+                Character marked;
+                int length = readCharacter(p + 2, static_cast<size_t>(end - p - 2), atEnd, &marked);
+                if (length == 0) {
+                    p = hold(filter, p, end);
+                    break;
+                }
+                startCharacter(c, true);
+                c.out = putEncoded(c.out, p + 2, marked);
+                p += 2 + length;
             } else if (end - p >= 2 && p[1] != backspace) {
                 putCharacter(c, '_', false);
                 ++p;
+            } else if (!atEnd) {
+                p = hold(filter, p, end); // the next block decides
             } else {
-                // The block ends inside a possible mark: the next block decides.
-                filter->markBytes = static_cast<int>(end - p);
-                p = end;
+                // A mark the input never finished is the plain text it is.
+                putCharacter(c, '_', false);
+                ++p;
             }
             break;
+        case Encoded: {
+            Character plain;
+            int length = readCharacter(p, static_cast<size_t>(end - p), atEnd, &plain);
+            if (length == 0) {
+                p = hold(filter, p, end);
+                break;
+            }
+            startCharacter(c, false);
+            c.out = putEncoded(c.out, p, plain);
+            p += length;
+            break;
+        }
         }
     }
     closeCursor(c, filter);
 }
 
-void finishRtf(RtfFilter *filter) {
+} // namespace
+
+void setStyle(RtfFilter *filter, int code) {
     Cursor c;
     openCursor(c, filter);
-    // A mark the input never finished is the plain text it is.
-    if (filter->markBytes >= 1) putCharacter(c, '_', false);
-    if (filter->markBytes == 2) putCharacter(c, backspace, false);
-    filter->markBytes = 0;
+    makeRoom(c);
+    putStyle(c, static_cast<RtfStyle>(code));
+    closeCursor(c, filter);
+}
+
+void startRtf(RtfFilter *filter, RtfSink *sink) {
+    for (int byte = 0x80; byte < 256; ++byte) {
+        bool encoded =
+            !rtfKeepsBytes || byteKind(static_cast<unsigned char>(byte)) == CharacterKind::Lead;
+        byteTable.of[byte] = encoded ? Encoded : Ordinary;
+    }
+    filter->sink = sink;
+    filter->currentStyle = BoldItalic;
+    filter->savedStyle = Plain;
+    filter->styleWritten = false;
+    filter->heldBytes = 0;
+    const char *text = header;
+    size_t size = sizeof header - 1;
+    while (size > 0) {
+        if (sink->used == sink->capacity) sink->flush(sink);
+        size_t chunk = sink->capacity - sink->used;
+        if (chunk > size) chunk = size;
+        memcpy(sink->buffer + sink->used, text, chunk);
+        sink->used += chunk;
+        text += chunk;
+        size -= chunk;
+    }
+}
+
+void filterRtf(RtfFilter *filter, const unsigned char *data, size_t size) {
+    const unsigned char *p = data, *end = data + size;
+    // Held bytes go first, joined with the next bytes of this block; what is
+    // still undecided at the end of that is held again.
+    while (filter->heldBytes > 0 && p < end) {
+        unsigned char joint[2 * RtfHeldMaximum];
+        size_t held = static_cast<size_t>(filter->heldBytes);
+        size_t left = static_cast<size_t>(end - p);
+        size_t taken = left < RtfHeldMaximum ? left : RtfHeldMaximum;
+        memcpy(joint, filter->held, held);
+        memcpy(joint + held, p, taken);
+        filter->heldBytes = 0;
+        convert(filter, joint, joint + held + taken, false);
+        p += taken;
+    }
+    convert(filter, p, end, false);
+}
+
+void finishRtf(RtfFilter *filter) {
+    unsigned char rest[RtfHeldMaximum];
+    size_t size = static_cast<size_t>(filter->heldBytes);
+    memcpy(rest, filter->held, size);
+    filter->heldBytes = 0;
+    convert(filter, rest, rest + size, true);
+    Cursor c;
+    openCursor(c, filter);
     makeRoom(c);
     put(c, documentEnd);
     closeCursor(c, filter);

@@ -1,6 +1,6 @@
 // Fuzzer of glimrtf's filter: besides memory safety, any input gives the same
-// document however input and output are cut into blocks, and it ends as every
-// document does.
+// document however input and output are cut into blocks (also inside marks
+// and characters, in C.UTF-8 or C), and it ends as every document does.
 #include "glimrtf.h"
 
 #include <stdint.h>
@@ -30,6 +30,7 @@ std::string convert(const uint8_t *data, size_t size, size_t block, size_t capac
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    setupCharacters(size > 0 && data[0] % 2 == 1 ? "C.UTF-8" : "C");
     std::string document = convert(data, size, size + 1, rtfSinkMinimum + 63);
     const std::string end = std::string("\\par }\n") + '\0';
     if (document.compare(document.size() - end.size(), end.size(), end) != 0) abort();

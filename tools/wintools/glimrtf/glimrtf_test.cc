@@ -1,5 +1,6 @@
-// glimrtf's filter: the style state machine, escapes, copied bytes and the
-// end. Header, block cutting and text streams: the fuzzer and end-to-end tests.
+// glimrtf's filter: the style state machine, escapes, copied bytes, the end,
+// characters beyond ASCII (natively, and in code pages 1252 and 932 under Wine).
+// Header, block cutting and text streams: the fuzzer and end-to-end tests.
 #include "glimrtf.h"
 
 #include <gtest/gtest.h>
@@ -24,7 +25,7 @@ std::string body(const std::string &input) {
 }
 
 TEST(GlimrtfFilter, StylesEscapesCopiedBytesAndTheEnd) {
-    const std::string odd = std::string("\r\x01\x7f\x80\xe9\xff", 6) + '\0' + "z";
+    const std::string odd = std::string("\r\x01\x7f") + '\0' + "z";
     const std::string cases[][2] = {
         // Plain characters return to the saved style; nothing while Bold or Plain.
         {"\n\na\n_\bx_\byz", lineEnd + lineEnd + "a" + lineEnd + BI + "xy" + P + "z"},
@@ -48,6 +49,26 @@ TEST(GlimrtfFilter, StylesEscapesCopiedBytesAndTheEnd) {
     };
     for (const auto &c : cases)
         EXPECT_EQ(body(c[0]), c[1] + end) << "input: " << c[0];
+}
+
+// A mark makes a whole character bold italic. Natively a character beyond
+// ASCII is a Unicode escape, signed, in two halves beyond U+FFFF; a byte that
+// is no character (also a character cut short by the end) is "\'hh". On
+// Windows bytes stay, but for a double-byte character's brace or backslash.
+TEST(GlimrtfFilter, CharactersBeyondAscii) {
+    setupCharacters("C.UTF-8");
+    const unsigned page = systemCodePage() == nullptr ? 0 : systemCodePage()->number;
+    const std::string cases[][3] = {
+        {"0", "_\bé_\b中_\b😀a\u009b", BI + "\\u233?\\u20013?\\u-10179?\\u-8704?" + P + "a\\u155?"},
+        {"0", "\xff_\b\xc3(가 \xe4\xb8", P + "\\'ff" + BI + "\\'c3" + P + "(\\u-21504? \\'e4\\'b8"},
+        {"1252", "\x80\xe9\xff_\b\xe9", P + "\x80\xe9\xff" + BI + "\xe9"},
+        {"932", "_\b\x82\xa0x\x83\\_\b\x83{\xe9\xff",
+         BI + "\x82\xa0" + P + "x\x83\\'5c" + BI + "\x83\\'7b" + P + "\xe9\xff"},
+    };
+    for (const auto &c : cases) {
+        if (c[0] != std::to_string(page)) continue;
+        EXPECT_EQ(body(c[1]), c[2] + end) << "input: " << c[1];
+    }
 }
 
 } // namespace
