@@ -4,8 +4,9 @@
 // and its Unicode code point.
 //
 // Natively the character set is the locale's (LC_CTYPE, read through the C
-// library: mbrtowc, iswprint, iswspace, wcwidth); the C locale is ASCII, with
-// bytes 0x80-0xFF not characters. On Windows it is the ANSI code page: in a
+// library: mbrtowc, iswprint, iswspace, wcwidth, but a sequence it decodes
+// beyond U+10FFFF is no character); the C locale is ASCII, with bytes
+// 0x80-0xFF not characters. On Windows it is the ANSI code page: in a
 // single-byte code page each byte is a character, in a double-byte one (932,
 // 936, 949, 950) a lead byte and its trail byte are one. Either way a byte
 // below 0x80 at a character start is that ASCII character alone, so callers
@@ -49,7 +50,7 @@ const uint32_t ReplacementCode = 0xFFFD;
 
 // Sets up the model once at start, before any other call. Natively it adopts
 // LC_CTYPE from the named locale ("" for the user's: LC_ALL, LC_CTYPE, LANG)
-// and returns -1 when that locale does not exist (the C locale stays). On
+// and returns -1 when that locale does not exist (the one in force stays). On
 // Windows the locale is ignored: the ANSI code page is the system's.
 int setupCharacters(const char *locale = "");
 

@@ -198,15 +198,13 @@ const unsigned char *hold(RtfFilter *filter, const unsigned char *p, const unsig
     return end;
 }
 
-// Converts the events that start before stop; an event may read on up to end.
-// Returns where the events ended, or end when the last one was held for more
-// input (only without atEnd). The cursor is a local of its own here, so that
-// the compiler keeps it in registers.
-const unsigned char *convert(RtfFilter *filter, const unsigned char *p, const unsigned char *stop,
-                             const unsigned char *end, bool atEnd) {
+// Converts the events in [p, end); one that needs bytes beyond end is held
+// for the next block (only without atEnd). The cursor is a local of its own
+// here, so that the compiler keeps it in registers.
+void convert(RtfFilter *filter, const unsigned char *p, const unsigned char *end, bool atEnd) {
     Cursor c;
     openCursor(c, filter);
-    while (p < stop) {
+    while (p < end) {
         unsigned char ch = *p;
         switch (byteTable.of[ch]) {
         case Ordinary:
@@ -276,7 +274,6 @@ const unsigned char *convert(RtfFilter *filter, const unsigned char *p, const un
         }
     }
     closeCursor(c, filter);
-    return p;
 }
 
 } // namespace
@@ -314,22 +311,21 @@ void startRtf(RtfFilter *filter, RtfSink *sink) {
 }
 
 void filterRtf(RtfFilter *filter, const unsigned char *data, size_t size) {
-    const unsigned char *p = data;
-    if (filter->heldBytes > 0) {
-        // The held bytes go first, with enough of this block behind them to
-        // decide every event that starts among them: one that still cannot
-        // be decided has all of this block held too.
+    const unsigned char *p = data, *end = data + size;
+    // Held bytes go first, joined with the next bytes of this block; what is
+    // still undecided at the end of that is held again.
+    while (filter->heldBytes > 0 && p < end) {
         unsigned char joint[2 * RtfHeldMaximum];
         size_t held = static_cast<size_t>(filter->heldBytes);
-        size_t taken = size < RtfHeldMaximum ? size : RtfHeldMaximum;
+        size_t left = static_cast<size_t>(end - p);
+        size_t taken = left < RtfHeldMaximum ? left : RtfHeldMaximum;
         memcpy(joint, filter->held, held);
-        memcpy(joint + held, data, taken);
+        memcpy(joint + held, p, taken);
         filter->heldBytes = 0;
-        const unsigned char *reached =
-            convert(filter, joint, joint + held, joint + held + taken, false);
-        p = filter->heldBytes > 0 ? data + size : data + (reached - joint - held);
+        convert(filter, joint, joint + held + taken, false);
+        p += taken;
     }
-    convert(filter, p, data + size, data + size, false);
+    convert(filter, p, end, false);
 }
 
 void finishRtf(RtfFilter *filter) {
@@ -337,7 +333,7 @@ void finishRtf(RtfFilter *filter) {
     size_t size = static_cast<size_t>(filter->heldBytes);
     memcpy(rest, filter->held, size);
     filter->heldBytes = 0;
-    convert(filter, rest, rest + size, rest + size, true);
+    convert(filter, rest, rest + size, true);
     Cursor c;
     openCursor(c, filter);
     makeRoom(c);
