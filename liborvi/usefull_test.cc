@@ -3,15 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
+#include <string.h>
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
 
 #include <string>
 
 #include "portable.h"
 
-// Under AddressSanitizer, requests above 1 GB fail with null instead of
-// aborting, so that the exhaustion paths are reached as in a 32-bit process.
+// Under AddressSanitizer a request that cannot be met gives null, as it does
+// without it, instead of aborting.
 extern "C" const char *__asan_default_options() {
-    return "allocator_may_return_null=1:max_allocation_size_mb=1024";
+    return "allocator_may_return_null=1";
 }
 
 namespace {
@@ -48,16 +53,46 @@ char *paragraph(FILE *in) {
 
 void *kept; // what a dying child holds stays reachable: no leak report at its exit
 
+// Leaves this process 1 GiB more address space than it has mapped, so that a
+// 2 GiB request fails on any machine, as it does in a 32-bit process.
+void capAddressSpace() {
+#ifndef _WIN32
+    long pages = 0;
+    FILE *statm = fopen("/proc/self/statm", "r");
+    ASSERT_TRUE(statm != nullptr && fscanf(statm, "%ld", &pages) == 1);
+    fclose(statm);
+    rlim_t cap = static_cast<rlim_t>(pages) * sysconf(_SC_PAGESIZE) + (rlim_t(1) << 30);
+    struct rlimit limit = {cap, cap};
+    ASSERT_EQ(0, setrlimit(RLIMIT_AS, &limit));
+#endif
+}
+
 // Exhaustion writes the request through perror and ends with 1. A count x size
 // that no 32-bit header can hold is exhaustion too, not a wrapped product.
 TEST(MemoryDeathTest, ExhaustionAndOverflowingNeedsEndWithPerrorAndStatusOne) {
     testing::FLAGS_gtest_death_test_style = "threadsafe";
-    EXPECT_EXIT(allocOrExit(nullptr, INT32_MAX), testing::ExitedWithCode(1),
+    EXPECT_EXIT((capAddressSpace(), allocOrExit(nullptr, INT32_MAX)), testing::ExitedWithCode(1),
                 "malloc 2147483647 bytes: .+");
-    EXPECT_EXIT(growArray(kept = growArray(nullptr, 1, 1), 1 << 15, 1 << 15),
+    EXPECT_EXIT((capAddressSpace(), growArray(kept = growArray(nullptr, 1, 1), 1 << 15, 1 << 15)),
                 testing::ExitedWithCode(1), "realloc 2147483632 bytes: .+");
     EXPECT_EXIT(growArray(nullptr, 0x10000, 0x10000), testing::ExitedWithCode(1),
                 "malloc 2147483647 bytes: .+");
+}
+
+// finishArray hands over exactly the used bytes, also after the array has
+// grown and been asked for less again; of no array an empty string.
+TEST(GrowArray, FinishGivesTheUsedBytes) {
+    char *empty = static_cast<char *>(finishArray(nullptr));
+    EXPECT_EQ(empty[0], '\0');
+    free(empty);
+    const char text[] = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    for (int used : {0, 1, 5, 32, 33, 60}) {
+        char *array = static_cast<char *>(growArray(nullptr, 60, 1));
+        memcpy(array, text, 60);
+        char *block = static_cast<char *>(finishArray(growArray(array, used, 1)));
+        EXPECT_EQ(std::string(block, used > 0 ? used : 1), std::string(text, used > 0 ? used : 1));
+        free(block);
+    }
 }
 
 TEST(Readers, TerminatorsContinuationsNulBytesLongLinesAndTheEnd) {

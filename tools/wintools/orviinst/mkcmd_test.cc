@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
+#include <string.h>
 
 #include <string>
 
@@ -20,6 +21,26 @@ static std::string quoted(const char *text) {
     std::string result = q ? q : "<null>";
     free(q);
     return result;
+}
+
+// A bound beyond the source's end stops at its terminator: each source is a
+// block of exactly its size, so that a read past it is seen.
+TEST(AppendText, TakesAtMostTheSourceAndKeepsItsStringOnZero) {
+    const struct {
+        const char *str, *text;
+        int n;
+        const char *result;
+    } cases[] = {{nullptr, "abc", -1, "abc"}, {"s", "abc", 2, "sab"}, {"s", "abc", 9, "sabc"},
+                 {"s", "", 2, "s"},           {nullptr, "", 5, ""},   {"s", "abc", 0, "s"},
+                 {nullptr, "abc", 0, nullptr}};
+    for (const auto &c : cases) {
+        char *str = c.str ? strdup(c.str) : nullptr, *text = strdup(c.text);
+        char *result = appendText(str, text, c.n, failingAlloc);
+        EXPECT_EQ(std::string(result ? result : "<null>"), c.result ? c.result : "<null>") << c.n;
+        if (c.n == 0) EXPECT_EQ(result, str);
+        free(result);
+        free(text);
+    }
 }
 
 // What reading back cannot tell: which arguments are left bare, and the white
