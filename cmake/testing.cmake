@@ -66,13 +66,22 @@ function(orvi_py_test name script)
     orvi_test_properties(${name})
 endfunction()
 
-# orvi_fuzz_test(name SOURCES ... LIBS ... CORPUS dir SECONDS n): a libFuzzer
-# target, run by ctest for a bounded time from a corpus kept in the repo.
+# Seconds each fuzz target runs in ctest: a smoke run that keeps the suite
+# short. Long campaigns over the same corpora: sh scripts/fuzz.sh.
+set(ORVI_FUZZ_SECONDS 6 CACHE STRING "Seconds each fuzz target runs in ctest")
+file(WRITE ${CMAKE_BINARY_DIR}/fuzz-targets.txt "")
+
+# orvi_fuzz_test(name SOURCES ... LIBS ... CORPUS dir [SECONDS n]): a libFuzzer
+# target, run by ctest for a bounded time (ORVI_FUZZ_SECONDS unless given)
+# from a corpus kept in the repo.
 function(orvi_fuzz_test name)
     if(NOT ORVI_FUZZ)
         return()
     endif()
     cmake_parse_arguments(arg "" "CORPUS;SECONDS" "SOURCES;LIBS" ${ARGN})
+    if(NOT arg_SECONDS)
+        set(arg_SECONDS ${ORVI_FUZZ_SECONDS})
+    endif()
     add_executable(${name} ${arg_SOURCES})
     target_link_libraries(${name} PRIVATE ${arg_LIBS})
     target_compile_options(${name} PRIVATE -fsanitize=fuzzer -Wall -Wextra -Werror)
@@ -80,6 +89,8 @@ function(orvi_fuzz_test name)
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/include
                                ${CMAKE_CURRENT_SOURCE_DIR})
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    # scripts/fuzz.sh finds each target's corpus here.
+    file(APPEND ${CMAKE_BINARY_DIR}/fuzz-targets.txt "${name} ${arg_CORPUS}\n")
     # Fresh inputs go to a scratch copy; the repo's corpus is only read.
     set(work ${CMAKE_BINARY_DIR}/fuzz-work/${name})
     add_test(NAME ${name}
