@@ -1,7 +1,8 @@
 // Fuzzer of the text streams. Decoding, with the raw input cut into pieces of
 // any size and read into buffers of any capacity, gives what the rules give
-// byte by byte, and a read that fails after the input is reported after its
-// text, not as the end. Expanding gives CR LF for each LF and nothing else.
+// byte by byte; each call returns what its first read gave unless that was a
+// lone carriage return; a read that fails after the input is reported after
+// its text, not as the end. Expanding gives CR LF for each LF, nothing else.
 // The first byte picks whether Ctrl+Z is data and whether the input ends in a
 // failure, the second seeds the piece sizes; the rest is the input.
 #include "textstream.h"
@@ -22,6 +23,7 @@ struct Pieces {
     size_t size, at;
     uint32_t seed;
     bool failing;
+    int reads, loneCarriageReturns;
 };
 
 int nextSize(uint32_t *seed, int limit) {
@@ -31,11 +33,13 @@ int nextSize(uint32_t *seed, int limit) {
 
 int readPiece(void *handle, unsigned char *buffer, int capacity) {
     Pieces *p = static_cast<Pieces *>(handle);
+    p->reads++;
     if (p->at == p->size) return p->failing ? (errno = EIO, -1) : 0;
     size_t count = std::min({static_cast<size_t>(nextSize(&p->seed, 9)), p->size - p->at,
                              static_cast<size_t>(capacity)});
     memcpy(buffer, p->data + p->at, count);
     p->at += count;
+    p->loneCarriageReturns += count == 1 && buffer[0] == '\r';
     return static_cast<int>(count);
 }
 
@@ -52,15 +56,18 @@ std::string decoded(const uint8_t *data, size_t size, bool controlZIsData) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size < 2) return 0;
     bool controlZIsData = data[0] & 1, failing = data[0] & 2;
-    Pieces pieces = {data + 2, size - 2, 0, data[1], failing};
+    Pieces pieces = {data + 2, size - 2, 0, data[1], failing, 0, 0};
     TextReader reader;
     initTextReader(&reader, readPiece, &pieces, controlZIsData);
     std::string text;
     unsigned char buffer[32];
     uint32_t seed = data[1];
     int got;
-    while ((got = readText(&reader, buffer, 1 + nextSize(&seed, 31))) > 0)
+    for (; pieces.reads = pieces.loneCarriageReturns = 0,
+           (got = readText(&reader, buffer, 1 + nextSize(&seed, 31))) > 0;) {
+        if (pieces.reads > 1 + pieces.loneCarriageReturns) abort();
         text.append(reinterpret_cast<char *>(buffer), static_cast<size_t>(got));
+    }
     bool ctrlZEnded = !controlZIsData && memchr(data + 2, 0x1A, size - 2) != nullptr;
     int end = failing && !ctrlZEnded ? -1 : 0;
     if (text != decoded(data + 2, size - 2, controlZIsData) || got != end ||

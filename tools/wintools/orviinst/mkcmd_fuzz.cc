@@ -27,15 +27,13 @@ void *allocate(int size) {
 // for themselves; inside quotes "" is a literal quote.
 std::vector<std::string> readBack(const char *p) {
     std::vector<std::string> args;
-    for (;;) {
-        p += strspn(p, " \t");
-        if (*p == '\0') return args;
+    while (*(p += strspn(p, " \t")) != '\0') {
         std::string arg;
         for (bool quoted = false; *p != '\0' && (quoted || (*p != ' ' && *p != '\t'));) {
             size_t run = strspn(p, "\\");
-            if (p[run] != '"') {
-                arg.append(p, run > 0 ? run : 1);
-                p += run > 0 ? run : 1;
+            if (p[run] != '"') { // backslashes, or one other byte, stand for themselves
+                arg.append(p, std::max<size_t>(run, 1));
+                p += std::max<size_t>(run, 1);
                 continue;
             }
             arg.append(run / 2, '\\');
@@ -51,6 +49,7 @@ std::vector<std::string> readBack(const char *p) {
         }
         args.push_back(arg);
     }
+    return args;
 }
 
 } // namespace
