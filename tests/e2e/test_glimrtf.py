@@ -3,8 +3,7 @@ its standard streams: text streams on Windows, bytes as they are natively."""
 
 import os
 import re
-import threading
-import time
+import subprocess
 import unittest
 
 import orvitest
@@ -43,24 +42,20 @@ class Glimrtf(unittest.TestCase):
             self.assertEqual(r.out, document(body), data[:20])  # bytes: no slow diff of megabytes
 
     def test_reads(self):
-        # A directory fails at the first read: named on standard error, the
-        # document closed. A non-blocking pipe says "try again" until its
-        # writer has written all: that is no end.
-        directory, (reader, writer) = os.open(orvitest.SOURCE, os.O_RDONLY), os.pipe()
+        # A directory fails at the first read: named on standard error, the document
+        # closed. A non-blocking pipe's "try again" while its writer works is no end.
+        (reader, writer), directory = os.pipe(), os.open(orvitest.SOURCE, os.O_RDONLY)
+        self.addCleanup(os.close, directory)
         os.set_blocking(reader, False)
-
-        def write_slowly():
-            for _ in range(3):
-                time.sleep(0.3)
-                os.write(writer, b"ab\n")
+        with subprocess.Popen(["sh", "-c", "for i in 1 2 3; do sleep .3; echo ab; done"],
+                              stdout=writer), open(reader, "rb") as pipe:
             os.close(writer)
-        threading.Thread(target=write_slowly).start()
-        for stdin, status, body, err in [(directory, 1, END, rb"glimrtf: standard input: .+\r?\n"),
-                                         (reader, 0, P + (b"ab" + LINE_END) * 3 + END, b"")]:
-            r = orvitest.run([GLIMRTF], stdin=stdin)
-            os.close(stdin)
-            self.assertEqual((r.status, r.out), (status, document(body)))
-            self.assertRegex(r.err, b"^" + err + b"$")
+            for stdin, status, body, err in [
+                    (directory, 1, END, rb"glimrtf: standard input: .+\r?\n"),
+                    (pipe, 0, P + (b"ab" + LINE_END) * 3 + END, b"")]:
+                r = orvitest.run([GLIMRTF], stdin=stdin)
+                self.assertEqual((r.status, r.out), (status, document(body)))
+                self.assertRegex(r.err, b"^" + err + b"$")
 
     def test_failed_writes(self):
         # A full device is named on standard error; a reader that has gone is not.

@@ -1,10 +1,7 @@
-// Fuzzer of the text streams. Decoding, with the raw input cut into pieces of
-// any size and read into buffers of any capacity, gives what the rules give
-// byte by byte; each call returns what its first read gave unless that was a
-// lone carriage return; a read that fails after the input is reported after
-// its text, not as the end. Expanding gives CR LF for each LF, nothing else.
-// The first byte picks whether Ctrl+Z is data and whether the input ends in a
-// failure, the second seeds the piece sizes; the rest is the input.
+// Fuzzer of the text streams. Decoding input cut into pieces of any size, into
+// buffers of any capacity, gives what the rules give byte by byte, each call
+// what its first read gave (unless a lone CR), and a failed read after the text.
+// Expanding gives CR LF for each LF. Bytes 0 and 1 pick the options and pieces.
 #include "textstream.h"
 
 #include <errno.h>
@@ -22,7 +19,7 @@ struct Pieces {
     const uint8_t *data;
     size_t size, at;
     uint32_t seed;
-    bool failing;
+    bool failing; // the input ends in a failed read
     int reads, loneCarriageReturns;
 };
 

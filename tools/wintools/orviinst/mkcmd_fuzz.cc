@@ -1,7 +1,6 @@
-// Fuzzer of the command-line quoting: arguments (the input after its first
-// byte, cut at zero bytes) quoted, joined and read back by the Windows C
-// runtime's rules come back unchanged. The first byte may make one allocation
-// fail: then a result is null or right, and nothing leaks.
+// Fuzzer of the command-line quoting: arguments (the input cut at zero bytes)
+// quoted, joined and read back by the Windows C runtime's rules come back
+// unchanged. Byte 0 may make an allocation fail: a result is then null or right.
 #include "mkcmd.h"
 
 #include <stdint.h>

@@ -1,9 +1,7 @@
-// Fuzzer of wideconv's UTF-16 text rules, in a read buffer of exactly the
-// file's size + 2 as the program has it. Behind the byte-order mark the text
-// kept is what the rules give unit by unit: whole units up to the first zero
-// unit (with text streams, also U+001A), and with text streams each CR unit
-// right before an LF unit dropped; a zero unit follows it. The first byte
-// picks text streams; the rest is the file.
+// Fuzzer of wideconv's UTF-16 text rules in a read buffer of exactly the file's
+// size + 2: behind the mark, whole units up to a zero unit (or with text streams
+// U+001A), with text streams each CR unit before an LF unit dropped, then a
+// zero unit. The first byte picks text streams; the rest is the file.
 #include "wideconv.h"
 
 #include <stdlib.h>
