@@ -73,7 +73,7 @@ file(WRITE ${CMAKE_BINARY_DIR}/fuzz-targets.txt "")
 
 # orvi_fuzz_test(name SOURCES ... LIBS ... CORPUS dir [SECONDS n]): a libFuzzer
 # target, run by ctest for a bounded time (ORVI_FUZZ_SECONDS unless given)
-# from a corpus kept in the repo.
+# from a corpus kept in the repo, or only over that corpus (ORVI_FUZZ_REPLAY).
 function(orvi_fuzz_test name)
     if(NOT ORVI_FUZZ)
         return()
@@ -93,8 +93,12 @@ function(orvi_fuzz_test name)
     file(APPEND ${CMAKE_BINARY_DIR}/fuzz-targets.txt "${name} ${arg_CORPUS}\n")
     # Fresh inputs go to a scratch copy; the repo's corpus is only read.
     set(work ${CMAKE_BINARY_DIR}/fuzz-work/${name})
+    set(runs -max_total_time=${arg_SECONDS})
+    if(ORVI_FUZZ_REPLAY)
+        set(runs -runs=0)
+    endif()
     add_test(NAME ${name}
-             COMMAND sh -c "rm -rf '${work}' && mkdir -p '${work}' && exec \"$0\" -max_total_time=${arg_SECONDS} -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 '${work}' '${arg_CORPUS}'"
+             COMMAND sh -c "rm -rf '${work}' && mkdir -p '${work}' && exec \"$0\" ${runs} -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 '${work}' '${arg_CORPUS}'"
                      $<TARGET_FILE:${name}>)
     orvi_test_properties(${name})
 endfunction()
