@@ -6,9 +6,9 @@
 #   sh scripts/fuzz.sh [--merge] [seconds] [target...]
 #
 # New inputs collect in build/native-asan/fuzz-campaign/TARGET. With --merge
-# those that reach code the corpus does not are merged into the repository's
-# corpus (libFuzzer keeps only inputs that add coverage, so it stays small):
-# review and commit them. A crash stops the campaign with libFuzzer's report
+# the few that reach code (edges, not hit counts) the corpus does not are
+# added to the repository's corpus, which so stays small: review and commit
+# them. A crash stops the campaign with libFuzzer's report
 # and the input that caused it.
 set -eu
 cd "$(dirname "$0")/.."
@@ -34,7 +34,7 @@ while read -r name corpus; do
     grep -E '^#[0-9]+' "$log" | tail -n 1
     grep -E 'stat::number_of_executed_units' "$log"
     if [ $merge = 1 ]; then
-        "$tree/tests/$name" -merge=1 "$corpus" "$work" >>"$log" 2>&1
+        "$tree/tests/$name" -merge=1 -use_counters=0 "$corpus" "$work" >>"$log" 2>&1
         echo "corpus: $(ls "$corpus" | wc -l) inputs"
     fi
 done <"$tree/fuzz-targets.txt"
