@@ -77,13 +77,22 @@ function(orvi_py_test name script)
     orvi_test_properties(${name})
 endfunction()
 
-# orvi_fuzz_test(name SOURCES ... LIBS ... CORPUS dir SECONDS n): a libFuzzer
-# target, run by ctest for a bounded time from a corpus kept in the repo.
+# Seconds each fuzz target runs in ctest: a smoke run that keeps the suite
+# short. Long campaigns over the same corpora: sh scripts/fuzz.sh.
+set(ORVI_FUZZ_SECONDS 6 CACHE STRING "Seconds each fuzz target runs in ctest")
+file(WRITE ${CMAKE_BINARY_DIR}/fuzz-targets.txt "")
+
+# orvi_fuzz_test(name SOURCES ... LIBS ... CORPUS dir [SECONDS n]): a libFuzzer
+# target, run by ctest for a bounded time (ORVI_FUZZ_SECONDS unless given)
+# from a corpus kept in the repo, or only over that corpus (ORVI_FUZZ_REPLAY).
 function(orvi_fuzz_test name)
     if(NOT ORVI_FUZZ)
         return()
     endif()
     cmake_parse_arguments(arg "" "CORPUS;SECONDS" "SOURCES;LIBS" ${ARGN})
+    if(NOT arg_SECONDS)
+        set(arg_SECONDS ${ORVI_FUZZ_SECONDS})
+    endif()
     add_executable(${name} ${arg_SOURCES})
     target_link_libraries(${name} PRIVATE ${arg_LIBS})
     target_compile_options(${name} PRIVATE -fsanitize=fuzzer -Wall -Wextra -Werror)
@@ -91,10 +100,16 @@ function(orvi_fuzz_test name)
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/include
                                ${CMAKE_CURRENT_SOURCE_DIR})
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    # scripts/fuzz.sh finds each target's corpus here.
+    file(APPEND ${CMAKE_BINARY_DIR}/fuzz-targets.txt "${name} ${arg_CORPUS}\n")
     # Fresh inputs go to a scratch copy; the repo's corpus is only read.
     set(work ${CMAKE_BINARY_DIR}/fuzz-work/${name})
+    set(runs -max_total_time=${arg_SECONDS})
+    if(ORVI_FUZZ_REPLAY)
+        set(runs -runs=0)
+    endif()
     add_test(NAME ${name}
-             COMMAND sh -c "rm -rf '${work}' && mkdir -p '${work}' && exec \"$0\" -max_total_time=${arg_SECONDS} -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 '${work}' '${arg_CORPUS}'"
+             COMMAND sh -c "rm -rf '${work}' && mkdir -p '${work}' && exec \"$0\" ${runs} -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 '${work}' '${arg_CORPUS}'"
                      $<TARGET_FILE:${name}>)
     orvi_test_properties(${name})
 endfunction()

@@ -37,6 +37,8 @@ class Program(unittest.TestCase):
                                                  b"end" + NL, b"")),
             # Ctrl+Z ends a Windows text stream, natively it is a byte.
             ([], b"t|a\x1ab\nt|c\n", None, (0, b"" if orvitest.WINDOWS else b"a\x1ab\nc\n", b"")),
+            ([], b"f|../tests/e2e/golden/glimpage/unended.txt\n", None,  # no final line feed
+             (0, b"line one" + NL + b"fifteen letters", b"")),
         ]
         for args, script, stdout, expected in cases:
             with self.subTest(args=args, script=script[:40], stdout=stdout):

@@ -1,7 +1,9 @@
 """glimrtf as a program: the whole document byte for byte, its exit status and
 its standard streams: text streams on Windows, bytes as they are natively."""
 
+import os
 import re
+import subprocess
 import unittest
 
 import orvitest
@@ -19,6 +21,11 @@ COUNT, EDGE = 3 * 1024 * 1024 // len(LINE), b"a" * (256 * 1024 - 1)
 GLIMRTF = orvitest.program("glimrtf")
 
 
+def document(body):
+    """Header and body, its line feeds as they leave (CR LF on Windows)."""
+    return (HEADER + body).replace(b"\n", b"\r\n") if orvitest.WINDOWS else HEADER + body
+
+
 class Glimrtf(unittest.TestCase):
     def test_documents(self):
         cases = [(b"", END), (LINE * COUNT, PIECE * COUNT + END)]
@@ -31,10 +38,24 @@ class Glimrtf(unittest.TestCase):
                       (EDGE + b"\r", P + EDGE + b"\r" + END)]
         for data, body in cases:
             r = orvitest.run([GLIMRTF, "-x", "file.txt"], stdin=data)  # arguments are ignored
-            document = HEADER + body  # its line feeds leave as CR LF on Windows
-            document = document.replace(b"\n", b"\r\n") if orvitest.WINDOWS else document
             self.assertEqual((r.status, r.err), (0, b""), data[:20])
-            self.assertEqual(r.out, document, data[:20])  # bytes: no slow diff of megabytes
+            self.assertEqual(r.out, document(body), data[:20])  # bytes: no slow diff of megabytes
+
+    def test_reads(self):
+        # A directory fails at the first read: named on standard error, the document
+        # closed. A non-blocking pipe's "try again" while its writer works is no end.
+        (reader, writer), directory = os.pipe(), os.open(orvitest.SOURCE, os.O_RDONLY)
+        self.addCleanup(os.close, directory)
+        os.set_blocking(reader, False)
+        with subprocess.Popen(["sh", "-c", "for i in 1 2 3; do sleep .3; echo ab; done"],
+                              stdout=writer), open(reader, "rb") as pipe:
+            os.close(writer)
+            for stdin, status, body, err in [
+                    (directory, 1, END, rb"glimrtf: standard input: .+\r?\n"),
+                    (pipe, 0, P + (b"ab" + LINE_END) * 3 + END, b"")]:
+                r = orvitest.run([GLIMRTF], stdin=stdin)
+                self.assertEqual((r.status, r.out), (status, document(body)))
+                self.assertRegex(r.err, b"^" + err + b"$")
 
     def test_failed_writes(self):
         # A full device is named on standard error; a reader that has gone is not.

@@ -21,3 +21,8 @@ int writeFailureStatus(const char *program, int error) {
     if (!isClosedPipe(error)) fprintf(stderr, "%s: %s\n", program, strerror(error));
     return 1;
 }
+
+int readFailureStatus(const char *program, const char *name, int error) {
+    fprintf(stderr, "%s: %s: %s\n", program, name, strerror(error));
+    return 1;
+}

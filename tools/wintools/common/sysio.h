@@ -8,8 +8,11 @@
 #include <stdio.h>
 
 // Reads up to size bytes from the descriptor: the count, 0 at the end, -1 on
-// an error (errno says which). Interrupted reads are retried. The handle form
-// fits ReadBytes (textstream.h), with the descriptor as the handle.
+// a failure (errno says which). Interrupted reads are retried, and a
+// descriptor that another program made non-blocking is waited on until data
+// or the end comes, so "try again" never passes as the end or as a failure.
+// On Windows a pipe whose writer has closed is the end. The handle form fits
+// ReadBytes (textstream.h), with the descriptor as the handle.
 int readDescriptor(int fd, unsigned char *buffer, int size);
 int readDescriptorHandle(void *fd, unsigned char *buffer, int size);
 void *descriptorHandle(int fd);
@@ -35,5 +38,10 @@ bool isClosedPipe(int error);
 // "program: reason" on standard error, or nothing for a closed pipe (the
 // reader has what it wanted). Returns the exit status, 1.
 int writeFailureStatus(const char *program, int error);
+
+// The ending of an input that failed with error: one line "program: name:
+// reason" on standard error (name is "standard input" for that). Returns the
+// exit status, 1.
+int readFailureStatus(const char *program, const char *name, int error);
 
 #endif

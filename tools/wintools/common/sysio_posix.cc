@@ -2,17 +2,33 @@
 #include "sysio.h"
 
 #include <errno.h>
+#include <poll.h>
 #include <signal.h>
 #include <stdint.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace {
+
+// Waits until a non-blocking descriptor has data, its end or an error, which
+// the next read then reports. False when the wait itself fails.
+bool waitForInput(int fd) {
+    struct pollfd input = {fd, POLLIN, 0};
+    int ready;
+    while ((ready = poll(&input, 1, -1)) < 0 && errno == EINTR) {
+    }
+    return ready > 0;
+}
+
+} // namespace
+
 int readDescriptor(int fd, unsigned char *buffer, int size) {
     for (;;) {
         ssize_t got = read(fd, buffer, static_cast<size_t>(size));
-        if (got < 0 && errno == EINTR) continue;
-        return static_cast<int>(got);
+        if (got >= 0) return static_cast<int>(got);
+        bool tryAgain = errno == EAGAIN || errno == EWOULDBLOCK;
+        if (tryAgain ? !waitForInput(fd) : errno != EINTR) return -1;
     }
 }
 

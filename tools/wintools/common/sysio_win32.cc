@@ -16,6 +16,9 @@ static void nameClosedPipe(int fd) {
     if (GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(fd))) == FILE_TYPE_PIPE) errno = EPIPE;
 }
 
+// The runtime already reads a pipe whose writer has closed (ERROR_BROKEN_PIPE)
+// as its end, 0, and Wine waits for data on a descriptor that a Unix program
+// made non-blocking: what is left to report is a real failure.
 int readDescriptor(int fd, unsigned char *buffer, int size) {
     return _read(fd, buffer, static_cast<unsigned>(size));
 }

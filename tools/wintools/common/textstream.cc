@@ -134,6 +134,7 @@ void initTextReader(TextReader *reader, ReadBytes read, void *handle, bool contr
     reader->handle = handle;
     reader->decoder = TextDecoder{false, false, controlZIsData};
     reader->rawEnded = false;
+    reader->error = 0;
 }
 
 int readText(TextReader *reader, unsigned char *buffer, int capacity) {
@@ -148,12 +149,14 @@ int readText(TextReader *reader, unsigned char *buffer, int capacity) {
         int got = reader->read(reader->handle, buffer + held, capacity - held);
         if (got <= 0) {
             reader->rawEnded = true;
-            return held;
+            if (got < 0) reader->error = errno != 0 ? errno : EIO;
+            if (held > 0) return held;
+            break;
         }
         size_t size = decodeTextBlock(&reader->decoder, buffer, static_cast<size_t>(held + got));
         if (size > 0) return static_cast<int>(size);
     }
-    return 0;
+    return reader->error != 0 ? -1 : 0;
 }
 
 namespace {

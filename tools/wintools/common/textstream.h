@@ -21,7 +21,7 @@ constexpr bool platformTextStreams = false;
 #endif
 
 // Reads up to size bytes into buffer. Returns the count read, 0 at the end of
-// the input and -1 on an error (which readers of text take as the end).
+// the input and -1 on a failure, with errno saying why.
 typedef int (*ReadBytes)(void *handle, unsigned char *buffer, int size);
 
 struct TextDecoder {
@@ -47,13 +47,16 @@ struct TextReader {
     ReadBytes read;
     void *handle;
     TextDecoder decoder;
-    bool rawEnded; // read reported the end (or an error)
+    bool rawEnded; // read reported the end or a failure
+    int error = 0; // errno of the failed read, 0 while none failed
 };
 
 void initTextReader(TextReader *reader, ReadBytes read, void *handle, bool controlZIsData = false);
 
 // Reads the next piece of text into buffer (capacity at least 2): the count,
-// 0 once the text has ended, and it stays ended. Makes one raw read per call
+// 0 once the text has ended, or -1 once a read has failed (reader->error says
+// why); either stays so. A failure is never taken for the end: what the input
+// gave before it is text, the rest is missing. Makes one raw read per call
 // unless that read gives no text (a lone carriage return waiting for its
 // next byte), so what has arrived is handed out at once.
 int readText(TextReader *reader, unsigned char *buffer, int capacity);

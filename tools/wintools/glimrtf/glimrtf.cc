@@ -7,14 +7,18 @@
 // standard input and writes one RTF document on standard output: every line a
 // paragraph in 10-point Courier New, overstruck characters bold italic, the
 // rest of a line after a form feed bold. Arguments are ignored. Exit status
-// 0, or 1 when writing fails: one line on standard error says why, except for
-// a pipe whose reader has gone. On Windows both streams are text streams,
+// 0, or 1 when reading or writing fails: one line on standard error says why,
+// except for a pipe whose reader has gone. A failed read ends the input there
+// and the document is closed, so that what was written is still a valid
+// document, only a short one. On Windows both streams are text streams,
 // read and written in large binary blocks with the runtime's text-mode rules
 // applied here (textstream.h): its own byte-wise text mode is far too slow
 // for big listings.
 #include "glimrtf.h"
 #include "sysio.h"
 #include "textstream.h"
+
+#include <errno.h>
 
 namespace {
 
@@ -28,10 +32,16 @@ char outputBuffer[outputBlock];
 
 TextReader standardInput;
 
+// The error of a failed read of standard input, 0 while reading succeeds.
+int inputError = 0;
+
+// The next block of input: its size, or 0 at the end and after a failure.
 int readInput() {
-    if (platformTextStreams) return readText(&standardInput, inputBuffer, inputBlock);
-    int got = readDescriptor(0, inputBuffer, inputBlock);
-    return got > 0 ? got : 0; // a read error ends the input
+    int got = platformTextStreams ? readText(&standardInput, inputBuffer, inputBlock)
+                                  : readDescriptor(0, inputBuffer, inputBlock);
+    if (got >= 0) return got;
+    inputError = platformTextStreams ? standardInput.error : errno;
+    return 0;
 }
 
 // The filter cannot stop, so once output has failed the rest is dropped and
@@ -58,5 +68,9 @@ int main() {
     while (standardOutput.error == 0 && (size = readInput()) > 0)
         filterRtf(&filter, inputBuffer, static_cast<size_t>(size));
     finishRtf(&filter);
-    return standardOutput.error == 0 ? 0 : writeFailureStatus("glimrtf", standardOutput.error);
+    int status = 0;
+    if (inputError != 0) status = readFailureStatus("glimrtf", "standard input", inputError);
+    if (standardOutput.error != 0)
+        status = writeFailureStatus("glimrtf", standardOutput.error);
+    return status;
 }

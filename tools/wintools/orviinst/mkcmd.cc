@@ -1,5 +1,5 @@
-// mkcmd: quoting of command-line arguments (see mkcmd.h). Portable: no system
-// calls, memory from the allocator the caller passes.
+// mkcmd: quoting and joining of command-line arguments (see mkcmd.h).
+// Portable: no system calls, memory from the allocator the caller passes.
 #include "mkcmd.h"
 
 #include <limits.h>
@@ -16,13 +16,13 @@ static size_t boundedLength(const char *text, size_t limit) {
 
 char *appendText(char *str, const char *text, int n, Allocator *allocate) {
     if (n == 0) return str;
-    size_t take = n < 0 ? strlen(text) : boundedLength(text, (size_t)n);
+    size_t take = n < 0 ? strlen(text) : boundedLength(text, static_cast<size_t>(n));
     size_t have = str ? strlen(str) : 0;
-    if (have + take + 1 > (size_t)INT_MAX) {
+    if (have + take + 1 > static_cast<size_t>(INT_MAX)) {
         free(str);
         return nullptr;
     }
-    char *grown = (char *)allocate((int)(have + take + 1));
+    char *grown = static_cast<char *>(allocate(static_cast<int>(have + take + 1)));
     if (grown != nullptr) {
         memcpy(grown, str ? str : "", have);
         memcpy(grown + have, text, take);
@@ -39,7 +39,7 @@ static bool isWhiteSpace(unsigned char c) {
 static bool needsWrapping(const char *text) {
     if (*text == '\0') return true; // only quotes make an empty argument
     for (const char *p = text; *p != '\0'; p++)
-        if (isWhiteSpace((unsigned char)*p)) return true;
+        if (isWhiteSpace(static_cast<unsigned char>(*p))) return true;
     return false;
 }
 
@@ -72,18 +72,27 @@ char *quoteArg(const char *text, Allocator *allocate) {
             // quote, or the closing quote of a wrapped argument. Doubling them
             // there makes each stand for itself.
             bool beforeQuote = *p == '"' || (*p == '\0' && wrapped);
-            append(&out, mark, (int)(p - mark));
-            if (beforeQuote) append(&out, run, (int)(p - run));
+            append(&out, mark, static_cast<int>(p - mark));
+            if (beforeQuote) append(&out, run, static_cast<int>(p - run));
             mark = p;
         } else if (*p == '"') {
-            append(&out, mark, (int)(p - mark));
+            append(&out, mark, static_cast<int>(p - mark));
             append(&out, "\\\"", 2);
             mark = ++p;
         } else {
             p++;
         }
     }
-    append(&out, mark, (int)(p - mark));
+    append(&out, mark, static_cast<int>(p - mark));
     if (wrapped) append(&out, "\"", 1);
     return out.failed ? nullptr : out.text;
+}
+
+char *joinArguments(char *const *args, Allocator *allocate) {
+    char *line = nullptr;
+    for (int i = 0; args[i] != nullptr; i++) {
+        if (i > 0 && (line = appendText(line, " ", 1, allocate)) == nullptr) return nullptr;
+        if ((line = appendText(line, args[i], -1, allocate)) == nullptr) return nullptr;
+    }
+    return line;
 }

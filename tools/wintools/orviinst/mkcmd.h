@@ -1,4 +1,4 @@
-// mkcmd: command-line arguments for a process started with CreateProcess.
+// mkcmd: the command line of a process started with CreateProcess.
 //
 // A Windows program receives one command-line string and splits it again with
 // the C runtime's rules: spaces and tabs separate arguments, double quotes
@@ -25,5 +25,11 @@ char *appendText(char *str, const char *text, int n, Allocator *allocate);
 // before a double quote, or at the end of a wrapped argument, is doubled; the
 // empty string becomes "". Returns null when no memory is left.
 char *quoteArg(const char *text, Allocator *allocate);
+
+// Returns the null-terminated list of arguments joined by single spaces,
+// nothing added or quoted, in a new heap block; null when no memory is left
+// (or the list is empty).
+// CreateProcess takes the command line so made.
+char *joinArguments(char *const *args, Allocator *allocate);
 
 #endif

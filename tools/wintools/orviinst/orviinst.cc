@@ -85,8 +85,9 @@ static int setLibraryVariable(const char *prefix, const char *dir) {
 
 // "The command line is:", a line feed, then a space before each argument.
 static char *debugText(char *const *args) {
-    int size = 21;
-    for (int i = 0; args[i] != nullptr; i++)
+    // 21 and each argument's length + 10; args[0], the shell, is always there.
+    int size = 21 + (int)strlen(args[0]) + 10;
+    for (int i = 1; args[i] != nullptr; i++)
         size += (int)strlen(args[i]) + 10;
     char *text = (char *)allocOrReport(size);
     if (text == nullptr) return nullptr;
@@ -96,17 +97,6 @@ static char *debugText(char *const *args) {
         strcat(text, args[i]);
     }
     return text;
-}
-
-// The arguments joined by single spaces, nothing added or quoted; null after
-// the allocator's box.
-static char *joinArguments(char *const *args) {
-    char *line = nullptr;
-    for (int i = 0; args[i] != nullptr; i++) {
-        if (i > 0 && (line = appendText(line, " ", 1, allocOrReport)) == nullptr) return nullptr;
-        if ((line = appendText(line, args[i], -1, allocOrReport)) == nullptr) return nullptr;
-    }
-    return line;
 }
 
 // Starts program with commandLine, inheriting the environment, the
@@ -176,7 +166,7 @@ static int runTclScript(const char *scriptName) {
         free(text);
     }
 
-    char *commandLine = joinArguments(args);
+    char *commandLine = joinArguments(args, allocOrReport);
     if (commandLine == nullptr) return -1;
     int status = runAndWait(program, commandLine);
     DWORD error = GetLastError();
