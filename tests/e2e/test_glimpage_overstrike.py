@@ -45,6 +45,17 @@ class Program(unittest.TestCase):
                 result = orvitest.run([GLIMPAGE] + args, script, cwd=EXAMPLES, stdout=stdout)
                 self.assertEqual((result.status, result.out, result.err), expected)
 
+    def test_a_failed_read_is_named_and_fails_the_run(self):
+        directory = os.open(orvitest.SOURCE, os.O_RDONLY)  # opens, but cannot be read
+        self.addCleanup(os.close, directory)
+        result = orvitest.run([GLIMPAGE], directory)
+        self.assertEqual((result.status, result.out), (1, b""))
+        self.assertRegex(result.err, re.escape(NAME) + rb": standard input: .+\r?\n$")
+        if not orvitest.WINDOWS:  # a text file that fails: the run goes on after it
+            result = orvitest.run([GLIMPAGE], b"f|/proc/self/mem\nt|after\n")
+            self.assertEqual((result.status, result.out, result.err),
+                             (1, b"after\n", NAME + b": /proc/self/mem: Input/output error\n"))
+
     def test_marks_whole_characters_of_the_code_page(self):
         # 88 9F: two letters in code page 1252, one in 932; in the C locale no character.
         script = b"f|../tests/e2e/golden/glimpage/codepage.txt\n+ 1 1\n- 1 2\n"

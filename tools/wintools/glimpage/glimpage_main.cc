@@ -49,7 +49,7 @@ int main(int argc, char **argv) {
     setBinaryMode(1);
     ignoreClosedPipes();
     int writeError;
-    int status = runPager(systemPlatform(), highlightSense, &writeError);
+    int status = runPager(systemPlatform(program), highlightSense, &writeError);
     // A reader that has gone away ends the run quietly; any other failed
     // write is named, never reported as success.
     if (writeError != 0) return writeFailureStatus(program, writeError);

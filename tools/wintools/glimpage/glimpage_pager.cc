@@ -41,9 +41,20 @@ bool positionReached(const PagerState *s) {
                                                        static_cast<uint32_t>(s->pending.column));
 }
 
+// A read that failed ends its input: one line on standard error, after what
+// was merged before it, and the run's status becomes 1.
+int reportReadFailure(PagerState *s, const char *name, int error) {
+    s->readFailed = true;
+    if (outputOnScreen() && flushOutput() < 0) return -1;
+    platform->reportReadFailure(name, error);
+    return 0;
+}
+
 bool readNextCommand(PagerState *s, ByteSource *script) {
     ScriptCommand *c = &s->pending;
-    return readScriptCommand(script, &c->line, &c->column, &c->letter, &c->argument);
+    if (readScriptCommand(script, &c->line, &c->column, &c->letter, &c->argument)) return true;
+    if (script->error != 0) reportReadFailure(s, "standard input", script->error);
+    return false;
 }
 
 // A read of the script or of a text file may wait (a pipe, a slow writer):
@@ -68,6 +79,7 @@ void closeTextFile(PagerState *s) {
 int openTextFile(PagerState *s, const char *name) {
     closeTextFile(s);
     s->textFile = platform->openTextFile(name);
+    strncpy(s->textName, name, MaxArgumentLength);
     if (s->textFile == nullptr) {
         char message[sizeof "can't open \n" + MaxArgumentLength];
         size_t length = strlen(name);
@@ -311,13 +323,15 @@ int mergeScriptAndText(PagerState *s, ByteSource *script) {
     for (;;) {
         // A read can end the run: a quit at the prompt it showed first.
         if (outputEndStatus() >= 0) return outputEndStatus();
+        // A script that cannot be read further ends the run where it failed.
+        if (script->error != 0) return finishRun(s, false);
         while (s->scriptMore) {
             // Without a text file every command runs as soon as it is read.
             if (s->textFile != nullptr && !positionReached(s)) break;
             if (runCommand(s) < 0) return outputEndStatus();
             s->scriptMore = readNextCommand(s, script);
             if (outputEndStatus() >= 0) return outputEndStatus();
-            if (!s->scriptMore && !s->outputOn) return finishRun(s, false);
+            if (script->error != 0 || (!s->scriptMore && !s->outputOn)) return finishRun(s, false);
         }
         if (!s->scriptMore && s->textFile == nullptr) return finishRun(s, true);
 
@@ -329,6 +343,10 @@ int mergeScriptAndText(PagerState *s, ByteSource *script) {
         }
         TextCharacter c;
         if (!takeTextCharacter(s, &c)) {
+            // A file that fails is closed there, as if it had ended.
+            int error = s->textSource.error;
+            if (error != 0 && reportReadFailure(s, s->textName, error) < 0)
+                return outputEndStatus();
             closeTextFile(s);
             continue;
         }
@@ -375,6 +393,7 @@ int runPager(const PagerPlatform *system, bool highlightSense, int *writeError) 
     ByteSource script;
     initByteSource(&script, readScript, nullptr, scriptBlock, sizeof scriptBlock);
     int status = startOutput(system) < 0 ? outputEndStatus() : mergeScriptAndText(&s, &script);
+    if (s.readFailed && status == 0) status = 1;
     closeTextFile(&s);
     return finishOutput(status, writeError);
 }

@@ -113,6 +113,22 @@ TEST(Driver, MergesScriptAndTextIntoOverstruckOutput) {
     }
 }
 
+TEST(Driver, AFailedReadEndsItsInputAndTheRunFailsWithStatusOne) {
+    // A text file is closed where it failed; the script goes on as after its end.
+    resetFake();
+    fake.files = {{"a.c", "ab\n"}};
+    fake.fileFails = true;
+    EXPECT_EQ(1, runFake("f|a.c\n+ 1 2\nt 9 9|after\n"));
+    EXPECT_EQ(overstruck("a[b]\nafter\n"), fake.out);
+    EXPECT_EQ("a.c: "s + strerror(EIO) + "\n", fake.err);
+    // A script ends the run where it failed, without its unended command.
+    resetFake();
+    fake.scriptFails = true;
+    EXPECT_EQ(1, runFake("t|one\nt|two"));
+    EXPECT_EQ("one\n", fake.out);
+    EXPECT_EQ("standard input: "s + strerror(EIO) + "\n", fake.err);
+}
+
 #ifndef _WIN32
 TEST(Driver, HighlightsAndMarksWholeCharactersOfTheLocale) {
     ASSERT_EQ(0, setupCharacters("C.UTF-8"));
