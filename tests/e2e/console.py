@@ -57,9 +57,10 @@ class Console:
                               capture_output=True, env=orvitest.wine_env(),
                               timeout=30).stdout.decode("utf-8", "replace")
 
-    def start(self, program, stdin, more=False):
-        """Runs program on stdin; with more=True on a FIFO that feed() fills
-        (open for writing first, so that opening it does not wait)."""
+    def start(self, program, stdin, more=False, locale="C"):
+        """Runs program on stdin in locale (LC_ALL); with more=True on a FIFO
+        that feed() fills (open for writing first, so that opening it does not
+        wait)."""
         if more:
             os.mkfifo(os.path.join(self.dir, "in"))
             self.writer = os.open(os.path.join(self.dir, "in"), os.O_RDWR)
@@ -79,7 +80,7 @@ class Console:
                    "stty -g > stty.after; stty -icanon min 0 time 2; cat" % shlex.quote(program))
         # The pane stays for a last look at the screen.
         pathlib.Path(self.dir, "pane.sh").write_text(
-            run + "; echo $s > status.new; mv status.new status; sleep 600\n")
+            "export LC_ALL=%s; " % locale + run + "; echo $s > status.new; mv status.new status; sleep 600\n")
         self._tmux("new-session", "-d", "-x", str(self.columns), "-y", str(self.rows), "-c",
                    self.dir, "exec sh pane.sh")
 

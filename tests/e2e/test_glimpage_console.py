@@ -16,18 +16,21 @@ class ConsolePaging(unittest.TestCase):
         console = Console(6, 40)
         self.addCleanup(console.close)
         with open(console.dir + "/text.txt", "wb") as f:
-            f.write(b"short\n" + b"x" * 37 + b"\nline3\nline4\nline5\n")
+            f.write(b"\xe9hort\n" + b"x" * 37 + b"\nline3\nline4\nline5\n")
         # The script pauses after the first byte of the text: what was merged
         # is on the screen, before the message that came after it.
         console.start(orvitest.program("glimpage"),
-                      b"t|plain\nf|nothere.txt\nm 0 0\nf|text.txt\n+ 1 1\n- 1 1\n", more=True)
-        before = ["plain", "can't open nothere.txt", "[        s]"]
+                      b"t|plain\nf|nothere.txt\nm 0 0\nf|text.txt\n+ 1 1\n- 1 1\n", more=True,
+                      locale="C.UTF-8")
+        # The region starts at a letter of the code page (1252's e acute, which
+        # the console shows in its own code page, 437: a theta).
+        before = ["plain", "can't open nothere.txt", "[        \u0398]"]
         console.wait_for(before, "the text before the pause", 30)
         self.assertIsNone(console.status(0))
         # The message is no row of the page, which scrolls; a long line is two.
         # The last region goes on across the prompt.
         console.feed(b"+ 3 3\n- 4 3\n")
-        console.wait_for([before[1], "[        s]hort", "        " + "x" * 32, "xxxxx",
+        console.wait_for([before[1], "[        \u0398]hort", "        " + "x" * 32, "xxxxx",
                           "        li[ne3]", "[-More-]"], "the first page")
         console.keys("Space")
         # The page is blanked in the normal attribute, the text goes on reversed.
@@ -42,11 +45,11 @@ ROWS = ["line %d" % n for n in range(100)]
 @unittest.skipIf(orvitest.WINDOWS, "the terminal back end is native")
 class TerminalPaging(unittest.TestCase):
 
-    def start(self, script, text, rows=25):
+    def start(self, script, text, rows=25, locale="C"):
         console = Console(rows, 80)
         self.addCleanup(console.close)
         pathlib.Path(console.dir, "text.txt").write_bytes(b"\n".join(text) + b"\n")
-        console.start(orvitest.program("glimpage"), b"f|text.txt\n" + script)
+        console.start(orvitest.program("glimpage"), b"f|text.txt\n" + script, locale=locale)
         return console
 
     def test_pages_highlights_keys_and_what_the_text_cannot_do(self):
@@ -71,6 +74,20 @@ class TerminalPaging(unittest.TestCase):
         self.assertEqual(console.pane("#{cursor_flag}"), "1")
         self.assertNotEqual(console.pane("#{pane_title}"), "title")
         self.assertNotIn("\x1b[31m", console._tmux("capture-pane", "-p", "-e"))
+
+    def test_counts_the_cells_of_the_locales_characters(self):
+        # Tab stops and rows in cells: a wide character that one cell is left
+        # for starts the next row; Greek rows of 49 cells are one row each. A
+        # region starts at a letter beyond ASCII; C1 controls and invalid bytes
+        # are shown escaped.
+        greek = "\u03b1\u03b2\u03b3\u03b4\u03b5\u03b6\u03b7\u03b8\u03b9" * 5
+        text = ["\u00e9\tx \u4e2d\ty", "a" + "\u4e2d" * 40, "\u03b5\u03bb\u03bb\u03b7\u03bd x",
+                "c1 \u009b bad \udc9b \udce4\udcb8"] + ["%03d %s" % (n, greek) for n in range(9)]
+        console = self.start(b"+ 3 1\n- 3 10\n", [t.encode("utf-8", "surrogateescape") for t in text],
+                             rows=8, locale="C.UTF-8")
+        console.wait_for(["\u00e9       x \u4e2d    y", "a" + "\u4e2d" * 39, "\u4e2d",
+                          "[\u03b5\u03bb\u03bb\u03b7\u03bd] x", "c1 <U+009B> bad <9B> <E4><B8>"] +
+                         text[4:6] + ["[-More-]"], "a page of the locale's characters")
 
     def test_the_last_page_stays(self):
         # A page ended by a form feed, then one filled exactly, then the

@@ -45,6 +45,27 @@ class Program(unittest.TestCase):
                 result = orvitest.run([GLIMPAGE] + args, script, cwd=EXAMPLES, stdout=stdout)
                 self.assertEqual((result.status, result.out, result.err), expected)
 
+    def test_a_failed_read_is_named_and_fails_the_run(self):
+        directory = os.open(orvitest.SOURCE, os.O_RDONLY)  # opens, but cannot be read
+        self.addCleanup(os.close, directory)
+        result = orvitest.run([GLIMPAGE], directory)
+        self.assertEqual((result.status, result.out), (1, b""))
+        self.assertRegex(result.err, re.escape(NAME) + rb": standard input: .+\r?\n$")
+        if not orvitest.WINDOWS:  # a text file that fails: the run goes on after it
+            result = orvitest.run([GLIMPAGE], b"f|/proc/self/mem\nt|after\n")
+            self.assertEqual((result.status, result.out, result.err),
+                             (1, b"after\n", NAME + b": /proc/self/mem: Input/output error\n"))
+
+    def test_marks_whole_characters_of_the_code_page(self):
+        # 88 9F: two letters in code page 1252, one in 932; in the C locale no character.
+        script = b"f|../tests/e2e/golden/glimpage/codepage.txt\n+ 1 1\n- 1 2\n"
+        cases = [("C", b"_\b\x88_\b\x9f" if orvitest.WINDOWS else b"\x88\x9f")]
+        if orvitest.WINDOWS:
+            cases.append(("ja_JP.UTF-8", b"_\b\x88\x9f"))
+        for locale, marked in cases:
+            result = orvitest.run([GLIMPAGE], script, cwd=EXAMPLES, env={"LC_ALL": locale})
+            self.assertEqual(result.out, marked + NL, locale)
+
     @unittest.skipIf(orvitest.WINDOWS, "a native terminal")
     def test_on_terminals_it_cannot_page_on(self):
         # No controlling terminal for the keys: the first prompt quits. A

@@ -2,6 +2,8 @@
 // the rules of a code page, which the Windows layer fills from the system.
 #include "characters.h"
 
+#include <stdio.h>
+
 CharacterKind byteKinds[256];
 
 int readCodePageCharacter(const CodePage &page, const unsigned char *text, size_t size, bool atEnd,
@@ -32,5 +34,21 @@ void setCodePageByteKinds(const CodePage &page) {
             byteKinds[b] = asciiKind(b);
         else
             byteKinds[b] = page.lead[b] ? CharacterKind::Lead : page.single[b].kind;
+    }
+}
+
+int escapedForm(const Character &character, unsigned char firstByte, char out[EscapedFormSize]) {
+    switch (character.kind) {
+    case CharacterKind::Invalid:
+        return snprintf(out, EscapedFormSize, "<%02X>", firstByte);
+    case CharacterKind::Control:
+        if (character.code < 0x20 || character.code == 0x7F) {
+            out[0] = '^';
+            out[1] = static_cast<char>(character.code ^ 0x40);
+            return 2;
+        }
+        return snprintf(out, EscapedFormSize, "<U+%04X>", static_cast<unsigned>(character.code));
+    default:
+        return 0;
     }
 }

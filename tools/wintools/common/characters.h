@@ -75,6 +75,17 @@ inline CharacterKind asciiKind(unsigned char byte) {
 // more, and such an unfinished character is an invalid byte.
 int readCharacter(const unsigned char *text, size_t size, bool atEnd, Character *character);
 
+// Room for the longest escaped form, "<U+10FFFF>", and a terminating zero.
+const int EscapedFormSize = 11;
+
+// How a character that is no printable one is shown where it must not act
+// (on a terminal, in a web page): a C0 control or DEL in caret notation ("^["
+// for ESC, "^?" for DEL), any other control as its code point ("<U+009B>"),
+// an invalid byte as its value ("<9B>"; firstByte is the byte). Writes the
+// form to out and returns its length, each byte of it a cell; returns 0 for a
+// printable character, shown as it is.
+int escapedForm(const Character &character, unsigned char firstByte, char out[EscapedFormSize]);
+
 // ---- Code pages (portable, so that tests fill their own) -------------------
 
 struct CodePageEntry {

@@ -15,6 +15,7 @@
 // write of standard output.
 #include <stdio.h>
 
+#include "characters.h"
 #include "glimpage_pager.h"
 #include "glimpage_system.h"
 #include "sysio.h"
@@ -43,11 +44,12 @@ int main(int argc, char **argv) {
                 program, program);
         return 1;
     }
+    setupCharacters();
     setBinaryMode(0);
     setBinaryMode(1);
     ignoreClosedPipes();
     int writeError;
-    int status = runPager(systemPlatform(), highlightSense, &writeError);
+    int status = runPager(systemPlatform(program), highlightSense, &writeError);
     // A reader that has gone away ends the run quietly; any other failed
     // write is named, never reported as success.
     if (writeError != 0) return writeFailureStatus(program, writeError);

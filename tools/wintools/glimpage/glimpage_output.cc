@@ -3,6 +3,8 @@
 
 #include <string.h>
 
+#include "characters.h"
+
 namespace {
 
 const int OutputBlockSize = 1 << 16;
@@ -136,8 +138,14 @@ int closePages() {
 }
 
 int putOverstruck(const char *text) {
-    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(text); *p; ++p) {
-        if (putOutputChar('_') < 0 || putOutputChar('\b') < 0 || putOutputChar(*p) < 0) return -1;
+    const unsigned char *p = reinterpret_cast<const unsigned char *>(text);
+    const unsigned char *end = p + strlen(text);
+    while (p < end) {
+        Character c;
+        int length = readCharacter(p, static_cast<size_t>(end - p), true, &c);
+        if (putOutputChar('_') < 0 || putOutputChar('\b') < 0) return -1;
+        for (const unsigned char *last = p + length; p < last; ++p)
+            if (putOutputChar(*p) < 0) return -1;
     }
     return 0;
 }

@@ -61,11 +61,12 @@ int closePages();
 // Overstrike mode: the output stream's own byte writer (no row counting).
 int writeOutputByte(int c);
 
-// Overstrike mode: writes every byte of text as '_', backspace, byte.
+// Overstrike mode: writes every character of text marked: '_', backspace,
+// then its bytes.
 int putOverstruck(const char *text);
 
-// Overstrike mode: writes bytes[0, count), each visible byte (0x21 to 0x7E)
-// marked when marked is true.
+// Overstrike mode: writes bytes[0, count), each visible ASCII byte (0x21 to
+// 0x7E) marked when marked is true.
 int putOverstrikeRun(const unsigned char *bytes, size_t count, bool marked);
 
 #endif

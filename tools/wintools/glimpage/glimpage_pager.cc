@@ -4,6 +4,7 @@
 #include <limits.h>
 #include <string.h>
 
+#include "characters.h"
 #include "glimpage_output.h"
 
 namespace {
@@ -16,6 +17,14 @@ unsigned char scriptBlock[1 << 16];
 unsigned char textBlock[1 << 16];
 
 const char MarginText[] = "        ";
+
+// A character of a text file, as the driver writes it.
+struct TextCharacter {
+    unsigned char bytes[MaxCharacterBytes];
+    int length;
+    CharacterKind kind;
+    int width;
+};
 
 // Positions and columns wrap modulo 2^32 like the reader's numbers do.
 int32_t wrapAdd(int32_t value, uint32_t amount) {
@@ -32,9 +41,20 @@ bool positionReached(const PagerState *s) {
                                                        static_cast<uint32_t>(s->pending.column));
 }
 
+// A read that failed ends its input: one line on standard error, after what
+// was merged before it, and the run's status becomes 1.
+int reportReadFailure(PagerState *s, const char *name, int error) {
+    s->readFailed = true;
+    if (outputOnScreen() && flushOutput() < 0) return -1;
+    platform->reportReadFailure(name, error);
+    return 0;
+}
+
 bool readNextCommand(PagerState *s, ByteSource *script) {
     ScriptCommand *c = &s->pending;
-    return readScriptCommand(script, &c->line, &c->column, &c->letter, &c->argument);
+    if (readScriptCommand(script, &c->line, &c->column, &c->letter, &c->argument)) return true;
+    if (script->error != 0) reportReadFailure(s, "standard input", script->error);
+    return false;
 }
 
 // A read of the script or of a text file may wait (a pipe, a slow writer):
@@ -59,6 +79,7 @@ void closeTextFile(PagerState *s) {
 int openTextFile(PagerState *s, const char *name) {
     closeTextFile(s);
     s->textFile = platform->openTextFile(name);
+    strncpy(s->textName, name, MaxArgumentLength);
     if (s->textFile == nullptr) {
         char message[sizeof "can't open \n" + MaxArgumentLength];
         size_t length = strlen(name);
@@ -89,8 +110,18 @@ int switchToReverse(PagerState *s) {
     return setReverseAttribute();
 }
 
+// The column after text, counted as tab stops count it (columnsOf).
 int32_t advanceBy(int32_t column, const char *text) {
-    return wrapAdd(column, static_cast<uint32_t>(strlen(text)));
+    const unsigned char *p = reinterpret_cast<const unsigned char *>(text);
+    const unsigned char *end = p + strlen(text);
+    uint32_t columns = 0;
+    while (p < end) {
+        Character c;
+        p += readCharacter(p, static_cast<size_t>(end - p), true, &c);
+        bool printable = c.kind == CharacterKind::Visible || c.kind == CharacterKind::Blank;
+        columns += printable ? static_cast<uint32_t>(c.width) : static_cast<uint32_t>(c.length);
+    }
+    return wrapAdd(column, columns);
 }
 
 // Header text: highlighted whatever the sense of highlighting.
@@ -155,17 +186,26 @@ int runCommand(PagerState *s) {
     }
 }
 
-// Writes one text byte with its highlighting, margin and tab expansion.
-int writeTextByte(PagerState *s, int c) {
+// The columns a character takes on the output line, for tab stops: the
+// cells of a printable character (two for a wide one, none for a combining
+// accent), one for each byte that is no printable character.
+uint32_t columnsOf(const TextCharacter &c) {
+    bool printable = c.kind == CharacterKind::Visible || c.kind == CharacterKind::Blank;
+    return printable ? static_cast<uint32_t>(c.width) : static_cast<uint32_t>(c.length);
+}
+
+// Writes one text character with its highlighting, margin and tab expansion.
+int writeTextCharacter(PagerState *s, const TextCharacter &c) {
+    unsigned char first = c.bytes[0];
     bool mark = false;
     if ((s->depth > 0) == s->highlightSense) {
-        if (c >= 0x21 && c <= 0x7E) {
+        if (c.kind == CharacterKind::Visible) {
             if (!outputOnScreen())
                 mark = true;
             else if (!s->reversed && switchToReverse(s) < 0)
                 return -1;
-        } else if (c == '\n') {
-            // Switched off at every line end, on again at the next visible byte.
+        } else if (first == '\n') {
+            // Switched off at every line end, on again at the next visible character.
             if (switchToNormal(s) < 0) return -1;
         }
         // Blanks and other bytes keep whatever attribute is in force.
@@ -175,16 +215,17 @@ int writeTextByte(PagerState *s, int c) {
     // The margin takes the attribute just chosen, and comes before the mark.
     if (s->outputColumn == 1 && s->marginOn && putOutputString(MarginText) < 0) return -1;
     if (mark && (putOutputChar('_') < 0 || putOutputChar('\b') < 0)) return -1;
-    if (c == '\t') {
+    if (first == '\t') {
         do {
             if (putOutputChar(' ') < 0) return -1;
             s->outputColumn = wrapAdd(s->outputColumn, 1);
         } while (static_cast<uint32_t>(s->outputColumn) % 8 != 1);
         return 0;
     }
-    if (c == '\f') return putFormFeed();
-    if (putOutputChar(c) < 0) return -1;
-    s->outputColumn = c == '\n' ? 1 : wrapAdd(s->outputColumn, 1);
+    if (first == '\f') return putFormFeed();
+    for (int i = 0; i < c.length; i++)
+        if (putOutputChar(c.bytes[i]) < 0) return -1;
+    s->outputColumn = first == '\n' ? 1 : wrapAdd(s->outputColumn, columnsOf(c));
     return 0;
 }
 
@@ -195,30 +236,43 @@ int finishRun(PagerState *s, bool closingPrompt) {
     return 0;
 }
 
+// Bytes of the text before the pending command's position: the command runs
+// before the byte there. At most limit.
+size_t bytesBeforeCommand(const PagerState *s, size_t limit) {
+    if (!s->scriptMore || s->textLine != s->pending.line) return limit;
+    uint32_t before =
+        static_cast<uint32_t>(s->pending.column) - static_cast<uint32_t>(s->textColumn);
+    return before < limit ? before : limit;
+}
+
+// Where the fast lane hands over to the general path: at a tab, a form feed
+// or the start of a character of several bytes (its columns are not its
+// bytes), and, in highlighted text, at a visible character beyond ASCII (it
+// is marked; ASCII is marked by the run's copy).
+bool endsOrdinaryRun(unsigned char byte, bool highlighted) {
+    if (byte < 0x80) return byte == '\n' || byte == '\t' || byte == '\f';
+    CharacterKind kind = byteKind(byte);
+    return kind == CharacterKind::Lead || (highlighted && kind == CharacterKind::Visible);
+}
+
 // Overstrike mode's fast lane: copies the text that starts at the next byte
-// to the output in runs, marking visible bytes when the text is highlighted,
-// up to the pending command's position, a tab, a form feed, or the start of a
-// line that gets a margin; the driver's general path takes over there. Its
-// output is what writeTextByte writes byte by byte (a line feed is never
-// marked and needs no attribute when not on a screen). Returns 1 when bytes
-// were copied, 0 when none were, -1 when the output failed.
+// to the output in runs, marking visible ASCII when the text is highlighted,
+// up to the pending command's position, a byte that endsOrdinaryRun, or the
+// start of a line that gets a margin; the driver's general path takes over
+// there. Its output is what writeTextCharacter writes character by character
+// (a line feed is never marked and needs no attribute when not on a screen).
+// Returns 1 when bytes were copied, 0 when none were, -1 when the output
+// failed.
 int copyOrdinaryRun(PagerState *s) {
     ByteSource *source = &s->textSource;
     const bool highlighted = (s->depth > 0) == s->highlightSense;
     int copied = 0;
     for (;;) {
         const unsigned char *start = source->next;
-        size_t available = static_cast<size_t>(source->end - start);
-        // The pending command is not reached yet; on its own line it is
-        // reached after (column - textColumn) more bytes.
-        if (s->scriptMore && s->textLine == s->pending.line) {
-            uint32_t before =
-                static_cast<uint32_t>(s->pending.column) - static_cast<uint32_t>(s->textColumn);
-            if (before < available) available = before;
-        }
+        const unsigned char *end =
+            start + bytesBeforeCommand(s, static_cast<size_t>(source->end - start));
         const unsigned char *p = start;
-        const unsigned char *end = start + available;
-        while (p < end && *p != '\n' && *p != '\t' && *p != '\f')
+        while (p < end && !endsOrdinaryRun(*p, highlighted))
             ++p;
         uint32_t count = static_cast<uint32_t>(p - start);
         bool lineEnds = p < end && *p == '\n';
@@ -239,18 +293,45 @@ int copyOrdinaryRun(PagerState *s) {
     }
 }
 
+// Takes the next character of the text file into *c; false at its end. A
+// character that a command's position cuts is taken a byte at a time, each
+// byte no character, so that the command still runs at its byte.
+bool takeTextCharacter(PagerState *s, TextCharacter *c) {
+    ByteSource *source = &s->textSource;
+    int first = getByte(source);
+    if (first == EndOfInput) return false;
+    unsigned char byte = static_cast<unsigned char>(first);
+    CharacterKind kind = byte < 0x80 ? asciiKind(byte) : byteKind(byte);
+    if (kind != CharacterKind::Lead) {
+        *c = {{byte}, 1, kind, 1};
+        return true;
+    }
+    source->next--; // getByte leaves the byte it took in the block
+    size_t available = fillByteSource(source, MaxCharacterBytes);
+    Character character;
+    readCharacter(source->next, bytesBeforeCommand(s, available), true, &character);
+    memcpy(c->bytes, source->next, static_cast<size_t>(character.length));
+    c->length = character.length;
+    c->kind = character.kind;
+    c->width = character.width;
+    source->next += character.length;
+    return true;
+}
+
 int mergeScriptAndText(PagerState *s, ByteSource *script) {
     s->scriptMore = readNextCommand(s, script);
     for (;;) {
         // A read can end the run: a quit at the prompt it showed first.
         if (outputEndStatus() >= 0) return outputEndStatus();
+        // A script that cannot be read further ends the run where it failed.
+        if (script->error != 0) return finishRun(s, false);
         while (s->scriptMore) {
             // Without a text file every command runs as soon as it is read.
             if (s->textFile != nullptr && !positionReached(s)) break;
             if (runCommand(s) < 0) return outputEndStatus();
             s->scriptMore = readNextCommand(s, script);
             if (outputEndStatus() >= 0) return outputEndStatus();
-            if (!s->scriptMore && !s->outputOn) return finishRun(s, false);
+            if (script->error != 0 || (!s->scriptMore && !s->outputOn)) return finishRun(s, false);
         }
         if (!s->scriptMore && s->textFile == nullptr) return finishRun(s, true);
 
@@ -260,18 +341,22 @@ int mergeScriptAndText(PagerState *s, ByteSource *script) {
             if (copied < 0) return outputEndStatus();
             if (copied > 0) continue;
         }
-        int c = getByte(&s->textSource);
-        if (c == EndOfInput) {
+        TextCharacter c;
+        if (!takeTextCharacter(s, &c)) {
+            // A file that fails is closed there, as if it had ended.
+            int error = s->textSource.error;
+            if (error != 0 && reportReadFailure(s, s->textName, error) < 0)
+                return outputEndStatus();
             closeTextFile(s);
             continue;
         }
-        if (c == '\n') {
+        if (c.bytes[0] == '\n') {
             s->textLine = wrapAdd(s->textLine, 1);
             s->textColumn = 1;
         } else {
-            s->textColumn = wrapAdd(s->textColumn, 1);
+            s->textColumn = wrapAdd(s->textColumn, static_cast<uint32_t>(c.length));
         }
-        if (s->outputOn && writeTextByte(s, c) < 0) return outputEndStatus();
+        if (s->outputOn && writeTextCharacter(s, c) < 0) return outputEndStatus();
     }
 }
 
@@ -308,6 +393,7 @@ int runPager(const PagerPlatform *system, bool highlightSense, int *writeError) 
     ByteSource script;
     initByteSource(&script, readScript, nullptr, scriptBlock, sizeof scriptBlock);
     int status = startOutput(system) < 0 ? outputEndStatus() : mergeScriptAndText(&s, &script);
+    if (s.readFailed && status == 0) status = 1;
     closeTextFile(&s);
     return finishOutput(status, writeError);
 }

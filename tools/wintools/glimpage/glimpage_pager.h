@@ -17,13 +17,15 @@ struct PagerState {
     ByteSource textSource; // the bytes of textFile
     int32_t textLine;      // position of the next byte of textFile
     int32_t textColumn;
-    int depth;             // open '+' regions, never below 0
-    bool outputOn;         // false after 'O' until 'o' or 'f'
-    bool reversed;         // the console shows the reverse attribute
-    int32_t outputColumn;  // next column on the output line, margin not counted
-    bool marginOn;         // set by 'm', never cleared
-    ScriptCommand pending; // read and not yet run
-    bool scriptMore;       // the last readScriptCommand returned true
+    int depth;                            // open '+' regions, never below 0
+    bool outputOn;                        // false after 'O' until 'o' or 'f'
+    bool reversed;                        // the console shows the reverse attribute
+    int32_t outputColumn;                 // next column on the output line, margin not counted
+    bool marginOn;                        // set by 'm', never cleared
+    ScriptCommand pending;                // read and not yet run
+    bool scriptMore;                      // the last readScriptCommand returned true
+    bool readFailed;                      // a read of the script or a text file failed: status 1
+    char textName[MaxArgumentLength + 1]; // textFile's name, as the script gave it
 };
 
 // Options of the command line. Returns 0, or the first unknown option letter
@@ -37,7 +39,9 @@ extern bool ordinaryRuns;
 // Runs the whole pager on platform: sets up the output, merges the script on
 // standard input with the text files, and returns the exit status. A failed
 // write of standard output ends the run with status 1 and its errno in
-// *writeError (0 otherwise).
+// *writeError (0 otherwise). A failed read of the script ends the run there;
+// a text file that fails is closed and the run goes on as after its end;
+// either is named on standard error and makes the status 1.
 int runPager(const PagerPlatform *platform, bool highlightSense, int *writeError);
 
 #endif

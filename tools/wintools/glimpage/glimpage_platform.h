@@ -15,6 +15,8 @@ struct PagerPlatform {
     int (*writeOutput)(const unsigned char *bytes, int count);
     // Appends a complete message to standard error.
     void (*writeError)(const char *text);
+    // Says on standard error that reading name failed with error (errno).
+    void (*reportReadFailure)(const char *name, int error);
     // Standard input (the script), read as a text stream; the handle is not
     // used.
     ReadBytes readInput;

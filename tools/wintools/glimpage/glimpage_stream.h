@@ -1,8 +1,8 @@
 // glimpage_stream.h: block-buffered byte input for the script and the text
 // files. One read call fills a whole block, so taking a byte is a pointer
 // comparison instead of a locked library call.
-#ifndef GLIMPAGE_STREAM_H
-#define GLIMPAGE_STREAM_H
+#ifndef ORVI_GLIMPAGE_STREAM_H
+#define ORVI_GLIMPAGE_STREAM_H
 
 #include <stddef.h>
 
@@ -19,6 +19,7 @@ struct ByteSource {
     unsigned char *block; // caller-owned buffer that read fills
     int blockSize;
     bool finished; // the end was seen; it stays the end
+    int error;     // errno of the read that failed and ended the input, else 0
 };
 
 // A source that reads through read(handle, ...) into block.
@@ -32,5 +33,10 @@ inline int getByte(ByteSource *source) {
     if (source->next < source->end) return *source->next++;
     return refillByteSource(source);
 }
+
+// Makes want bytes (at most the block's size) available from next on, fewer
+// only where the input ends: the unread bytes move to the front of the block
+// and more are read behind them. Returns the count available.
+size_t fillByteSource(ByteSource *source, size_t want);
 
 #endif

@@ -29,6 +29,12 @@ int writeOutput(const unsigned char *bytes, int count) {
     return writeText(&standardOutput, bytes, static_cast<size_t>(count));
 }
 
+const char *programName;
+
+void reportReadFailure(const char *name, int error) {
+    readFailureStatus(programName, name, error);
+}
+
 void writeStandardError(const char *text) {
     fputs(text, stderr);
 }
@@ -67,13 +73,14 @@ void closeTextFile(void *file) {
 }
 
 PagerPlatform systemTable = {
-    writeOutput,  writeStandardError, readStandardInput, openTextFile,
-    readTextFile, closeTextFile,      nullptr,
+    writeOutput,  writeStandardError, reportReadFailure, readStandardInput,
+    openTextFile, readTextFile,       closeTextFile,     nullptr,
 };
 
 } // namespace
 
-const PagerPlatform *systemPlatform() {
+const PagerPlatform *systemPlatform(const char *program) {
+    programName = program;
     systemTable.screen = systemScreen();
     return &systemTable;
 }

@@ -7,8 +7,9 @@
 
 #include "glimpage_platform.h"
 
-// The table of the system this program was built for.
-const PagerPlatform *systemPlatform();
+// The table of the system this program was built for; program names the
+// program in its messages.
+const PagerPlatform *systemPlatform(const char *program);
 
 // The screen standard output may be (from the platform's file).
 const PagerScreen *systemScreen();

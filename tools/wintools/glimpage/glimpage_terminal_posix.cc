@@ -53,6 +53,7 @@
 // Last: it defines a macro for every capability's long name.
 #include <term.h>
 
+#include "characters.h"
 #include "glimpage_system.h"
 #include "sysio.h"
 
@@ -248,44 +249,50 @@ void blankIfPending() {
 
 // How a character is shown: the bytes written for it and the cells they take.
 struct Shown {
-    int consumed; // bytes of the text it stands for
-    int cells;    // 0 for a line feed, which ends the row
+    int consumed;  // bytes of the text it stands for; 0: more are needed
+    bool lineFeed; // it ends the row
+    int cells;
     int length;
-    unsigned char text[8];
+    const unsigned char *text;
+    unsigned char form[EscapedFormSize > 8 ? EscapedFormSize : 8];
 };
 
-// The one place that knows how the next character looks on the terminal.
-void describe(const unsigned char *next, Shown *shown) {
-    int c = next[0];
-    shown->consumed = 1;
-    if (c == '\n') {
+// The one place that knows how the next character looks on the terminal:
+// printable characters as they are, in the cells the locale gives them; a
+// tab as spaces; everything else in its escaped form. count bytes are at
+// next; with atEnd no more follow, so an unfinished character is invalid.
+void describe(const unsigned char *next, int count, bool atEnd, Shown *shown) {
+    Character c;
+    shown->consumed = readCharacter(next, static_cast<size_t>(count), atEnd, &c);
+    shown->lineFeed = next[0] == '\n';
+    shown->text = next;
+    shown->length = c.length;
+    shown->cells = c.width;
+    if (shown->consumed == 0 || shown->lineFeed) {
         shown->cells = 0;
-        shown->length = 1;
-        shown->text[0] = '\n';
-    } else if (c == '\t') {
+    } else if (next[0] == '\t') {
         int room = windowColumns - column + 1;
         int cells = 8 - (column - 1) % 8;
         shown->cells = cells > room && room > 0 ? room : cells;
         shown->length = shown->cells;
-        memset(shown->text, ' ', static_cast<size_t>(shown->length));
-    } else if (c < 0x20 || c == 0x7F) {
-        shown->cells = 2;
-        shown->length = 2;
-        shown->text[0] = '^';
-        shown->text[1] = static_cast<unsigned char>(c ^ 0x40);
-    } else {
-        shown->cells = 1;
-        shown->length = 1;
-        shown->text[0] = static_cast<unsigned char>(c);
+        memset(shown->form, ' ', static_cast<size_t>(shown->length));
+        shown->text = shown->form;
+    } else if (c.kind == CharacterKind::Control || c.kind == CharacterKind::Invalid) {
+        shown->length = escapedForm(c, next[0], reinterpret_cast<char *>(shown->form));
+        shown->cells = shown->length;
+        shown->text = shown->form;
     }
 }
 
 // Shows the character at next, or ends the row before it. Returns the bytes
-// taken (0 when the row ended before the character); *rowEnds tells whether
-// a row was finished.
-int showCharacter(const unsigned char *next, bool *rowEnds) {
+// taken: 0 when the row ended before the character (*rowEnds) or when the
+// character needs bytes beyond count (and not atEnd). *rowEnds tells
+// whether a row was finished.
+int showCharacter(const unsigned char *next, int count, bool atEnd, bool *rowEnds) {
     Shown shown;
-    describe(next, &shown);
+    describe(next, count, atEnd, &shown);
+    *rowEnds = false;
+    if (shown.consumed == 0) return 0;
     *rowEnds = true;
     bool rowFull = column > windowColumns;
     if (shown.cells > 0 && (rowFull || (column > 1 && column + shown.cells - 1 > windowColumns))) {
@@ -300,7 +307,7 @@ int showCharacter(const unsigned char *next, bool *rowEnds) {
     showVideo(videoWanted);
     emit(shown.text, shown.length);
     column += shown.cells;
-    if (shown.cells == 0) {
+    if (shown.lineFeed) {
         column = 1;
     } else if (column > windowColumns && !deferredWrap) {
         // Wrapped as its last cell was written; without automatic margins
@@ -311,6 +318,36 @@ int showCharacter(const unsigned char *next, bool *rowEnds) {
         *rowEnds = false;
     }
     return shown.consumed;
+}
+
+// The start of a character that a run ended inside of: shown once the next
+// run brings the rest (or the output ends).
+unsigned char carried[MaxCharacterBytes];
+int carriedLength;
+
+// Shows the carried character, completed from bytes[0, count) as far as it
+// needs; returns the bytes of the run it took. *rowEnds as showCharacter's.
+int showCarried(const unsigned char *bytes, int count, bool atEnd, bool *rowEnds) {
+    int own = carriedLength; // the bytes an earlier run ended with
+    int taken = 0;
+    Character c;
+    while (taken < count && carriedLength < MaxCharacterBytes &&
+           readCharacter(carried, static_cast<size_t>(carriedLength), false, &c) == 0)
+        carried[carriedLength++] = bytes[taken++];
+    bool complete = atEnd || carriedLength == MaxCharacterBytes;
+    int shown = showCharacter(carried, carriedLength, complete, rowEnds);
+    if (shown == 0) {
+        if (!*rowEnds) return taken; // still unfinished: the next run brings more
+        carriedLength = own;         // shown on the next row, from the start
+        return 0;
+    }
+    // What follows the character goes back to the run it came from (a form
+    // feed among it ends a page there); only an earlier run's bytes stay.
+    int left = carriedLength - shown;
+    int given = left < taken ? left : taken;
+    carriedLength = left - given;
+    memmove(carried, carried + shown, static_cast<size_t>(carriedLength));
+    return taken - given;
 }
 
 // ---- Keys and signals ---------------------------------------------------------
@@ -483,7 +520,8 @@ void redraw() {
         for (int i = 0; pageKept && i < pageUsed;) {
             videoWanted = pageVideo[i] != 0;
             bool rowEnds;
-            i += showCharacter(pageBytes + i, &rowEnds);
+            int shown = showCharacter(pageBytes + i, pageUsed - i, true, &rowEnds);
+            i += shown > 0 ? shown : 0;
         }
         replaying = false;
         videoWanted = wanted;
@@ -530,15 +568,26 @@ ScreenStop put(const unsigned char *bytes, int count, int *taken) {
     if (resumed) redraw();
     ScreenStop stop = RunShown;
     int i = 0;
+    bool rowEnds = false;
+    while (carriedLength > 0 && i < count && !rowEnds)
+        i += showCarried(bytes + i, count - i, false, &rowEnds);
+    if (rowEnds) stop = RowFinished;
     while (i < count && stop == RunShown) {
-        bool rowEnds = false;
         if (bytes[i] == '\f') {
             i++;
             stop = PageBreakAsked;
-        } else {
-            i += showCharacter(bytes + i, &rowEnds);
-            if (rowEnds) stop = RowFinished;
+            continue;
         }
+        int shown = showCharacter(bytes + i, count - i, false, &rowEnds);
+        if (rowEnds) {
+            stop = RowFinished;
+        } else if (shown == 0) {
+            // The run ends inside a character: the next one brings the rest.
+            carriedLength = count - i;
+            memcpy(carried, bytes + i, static_cast<size_t>(carriedLength));
+            shown = carriedLength;
+        }
+        i += shown;
     }
     // The rest of the run comes in the next call; a prompt flushes first.
     if (i == count) flushTerminal();
@@ -562,6 +611,10 @@ int prompt() {
 
 void finish() {
     if (resumed) redraw();
+    // What the output ended inside of is no character.
+    bool rowEnds;
+    while (carriedLength > 0)
+        showCarried(nullptr, 0, true, &rowEnds);
     // The shell's prompt starts on a fresh row.
     if (column != 1) emitLineFeed();
     showVideo(false);

@@ -1,6 +1,7 @@
 // The pager over the memory platform (on Windows also the failure boxes' texts).
 #include <gtest/gtest.h>
 
+#include "characters.h"
 #include "glimpage_test_platform.h"
 
 #ifdef _WIN32
@@ -111,6 +112,54 @@ TEST(Driver, MergesScriptAndTextIntoOverstruckOutput) {
         EXPECT_EQ(c.err, fake.err);
     }
 }
+
+TEST(Driver, AFailedReadEndsItsInputAndTheRunFailsWithStatusOne) {
+    // A text file is closed where it failed; the script goes on as after its end.
+    resetFake();
+    fake.files = {{"a.c", "ab\n"}};
+    fake.fileFails = true;
+    EXPECT_EQ(1, runFake("f|a.c\n+ 1 2\nt 9 9|after\n"));
+    EXPECT_EQ(overstruck("a[b]\nafter\n"), fake.out);
+    EXPECT_EQ("a.c: "s + strerror(EIO) + "\n", fake.err);
+    // A script ends the run where it failed, without its unended command.
+    resetFake();
+    fake.scriptFails = true;
+    EXPECT_EQ(1, runFake("t|one\nt|two"));
+    EXPECT_EQ("one\n", fake.out);
+    EXPECT_EQ("standard input: "s + strerror(EIO) + "\n", fake.err);
+}
+
+#ifndef _WIN32
+TEST(Driver, HighlightsAndMarksWholeCharactersOfTheLocale) {
+    ASSERT_EQ(0, setupCharacters("C.UTF-8"));
+    const std::string all = "+ 1 1\n- 1 99\n";
+    const struct {
+        std::string script, text, out;
+    } cases[] = {
+        // Marked once, whatever its bytes; tab stops count cells.
+        {all, "\u00e9\tx \u03a9\t\u4e2d\n", "_\b\u00e9       _\bx _\b\u03a9     _\b\u4e2d\n"},
+        // A combining accent is a character of its own; controls and invalid
+        // bytes are never marked.
+        {all, "e\u0301\u009b\x9b\n", "_\be_\b\u0301\u009b\x9b\n"},
+        // A command inside a character runs at its byte: the character is then bytes.
+        {"+ 1 2\n- 1 9\n", "\u4e2dx\n", "\u4e2d_\bx\n"},
+        // Headers mark each character once and count its cells.
+        {"H|\u4e2d \n", "\tx\n", "_\b\u4e2d_\b      x\n"},
+    };
+    for (const auto &c : cases) {
+        resetFake();
+        fake.files = {{"a.c", c.text}};
+        EXPECT_EQ(0, runFake("f|a.c\n" + c.script));
+        EXPECT_EQ(c.out, fake.out) << c.script;
+    }
+    // In the C locale bytes beyond ASCII are no characters: never marked.
+    setupCharacters("C");
+    resetFake();
+    fake.files = {{"a.c", "\u00e9\tx\n"}};
+    runFake("f|a.c\n" + all);
+    EXPECT_EQ("\u00e9      _\bx\n", fake.out);
+}
+#endif
 
 TEST(ConsolePaging, PromptsAtFullPagesAndFormFeeds) {
     const struct {

@@ -5,6 +5,7 @@
 #ifndef ORVI_GLIMPAGE_TEST_PLATFORM_H
 #define ORVI_GLIMPAGE_TEST_PLATFORM_H
 
+#include <errno.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -23,10 +24,16 @@ struct FakeSystem {
     ScreenInfo screen;
     std::string keys; // no keys left: console input at its end
     int calls, failingCall;
+    bool scriptFails, fileFails; // a read fails (EIO) at the end of the data
 };
 inline FakeSystem fake;
 
-inline int readPart(const std::string &data, size_t *at, unsigned char *buffer, int size) {
+inline int readPart(const std::string &data, size_t *at, unsigned char *buffer, int size,
+                    bool fails) {
+    if (fails && *at == data.size()) {
+        errno = EIO;
+        return -1;
+    }
     size_t count = std::min({data.size() - *at, static_cast<size_t>(size), size_t{5}});
     memcpy(buffer, data.data() + *at, count);
     *at += count;
@@ -75,14 +82,21 @@ inline PagerPlatform memoryPlatform = {
         return 0;
     },
     [](const char *text) { fake.err += text; },
-    [](void *, unsigned char *b, int n) { return readPart(fake.script, &fake.scriptAt, b, n); },
+    [](const char *name, int error) {
+        fake.err += std::string(name) + ": " + strerror(error) + "\n";
+    },
+    [](void *, unsigned char *b, int n) {
+        return readPart(fake.script, &fake.scriptAt, b, n, fake.scriptFails);
+    },
     [](const char *name) -> void * {
         if (fake.openFile != nullptr) abort(); // the driver closes a file before the next
         auto file = fake.files.find(name);
         fake.fileAt = 0;
         return file == fake.files.end() ? nullptr : (fake.openFile = &file->second);
     },
-    [](void *, unsigned char *b, int n) { return readPart(*fake.openFile, &fake.fileAt, b, n); },
+    [](void *, unsigned char *b, int n) {
+        return readPart(*fake.openFile, &fake.fileAt, b, n, fake.fileFails);
+    },
     [](void *) { fake.openFile = nullptr; },
     nullptr,
 };
