@@ -33,6 +33,7 @@ const char PageStyle[] =
     "span[id]::before{counter-increment:line;content:counter(line);display:inline-block;"
     "width:6ch;margin:0 1ch 0 -7ch;text-align:right;color:#6e6e6e}\n"
     "span:target{background:#dde9ff}\n"
+    "span:target::before{color:inherit;font-weight:bold}\n"
     "mark{font-weight:bold;font-style:italic;color:inherit;background:#ffe9a0}\n"
     ".c{color:#a8201a}\n"
     "@media screen{pre+pre{border-top:1px dashed #6e6e6e}}\n"
