@@ -58,8 +58,9 @@ enum ByteClass : unsigned char {
     Tab,
     LineFeed,
     FormFeed,
-    Control, // other C0 controls and DEL
-    Beyond,  // 0x80 and up: the character model reads it
+    CarriageReturn, // shown, unless it ends a line
+    Control,        // other C0 controls and DEL
+    Beyond,         // 0x80 and up: the character model reads it
 };
 
 struct ByteTable {
@@ -77,6 +78,7 @@ constexpr ByteTable makeByteTable() {
     table.of[static_cast<unsigned char>('\t')] = Tab;
     table.of[static_cast<unsigned char>('\n')] = LineFeed;
     table.of[static_cast<unsigned char>('\f')] = FormFeed;
+    table.of[static_cast<unsigned char>('\r')] = CarriageReturn;
     return table;
 }
 
@@ -129,6 +131,15 @@ void putControl(char *&out, uint32_t code) {
     put(out, "&gt;");
 }
 
+void putEscaped(char *&out, unsigned char byte) {
+    if (byte == '&')
+        put(out, "&amp;");
+    else if (byte == '<')
+        put(out, "&lt;");
+    else
+        put(out, "&gt;");
+}
+
 // Writes a character as page text. In the listing the shown form of a
 // control is set apart in its element; the title is text only, and escapes
 // '"' too, so that it is safe in an attribute as well.
@@ -137,12 +148,8 @@ void putShown(char *&out, const Character &character, bool inListing) {
     switch (character.kind) {
     case CharacterKind::Visible:
     case CharacterKind::Blank:
-        if (code == '&')
-            put(out, "&amp;");
-        else if (code == '<')
-            put(out, "&lt;");
-        else if (code == '>')
-            put(out, "&gt;");
+        if (code < 0x80 && byteTable.of[code] == Escaped)
+            putEscaped(out, static_cast<unsigned char>(code));
         else if (code == '"' && !inListing)
             put(out, "&quot;");
         else
@@ -232,15 +239,18 @@ void closeLine(Cursor &c) {
     c.s.lineOpen = false;
 }
 
-void putLineNumber(char *&out, uint64_t number) {
-    char digits[20];
-    int count = 0;
-    do {
-        digits[count++] = static_cast<char>('0' + number % 10);
-        number /= 10;
-    } while (number != 0);
-    while (count > 0)
-        *out++ = digits[--count];
+// Counts the line number up in its decimal digits: no division per line (a
+// 64-bit one is a library call on 32-bit Windows). No input has 10^24 lines.
+void countLine(HtmlState &s) {
+    int i = s.lineDigitCount - 1;
+    while (i >= 0 && s.lineDigits[i] == '9')
+        s.lineDigits[i--] = '0';
+    if (i >= 0) {
+        ++s.lineDigits[i];
+    } else if (s.lineDigitCount < static_cast<int>(sizeof s.lineDigits)) {
+        memmove(s.lineDigits + 1, s.lineDigits, static_cast<size_t>(s.lineDigitCount++));
+        s.lineDigits[0] = '1';
+    }
 }
 
 // Opens the page and the line's element where they are not open yet. The
@@ -251,9 +261,10 @@ void openLine(Cursor &c) {
         c.s.pageOpen = true;
     }
     if (c.s.lineBegun) return;
-    ++c.s.lineNumber;
+    countLine(c.s);
     put(c.out, "<span id=\"L");
-    putLineNumber(c.out, c.s.lineNumber);
+    memcpy(c.out, c.s.lineDigits, static_cast<size_t>(c.s.lineDigitCount));
+    c.out += c.s.lineDigitCount;
     put(c.out, "\">");
     c.s.lineBegun = c.s.lineOpen = true;
 }
@@ -309,6 +320,40 @@ int putCharacter(Cursor &c, const unsigned char *text, size_t size, bool atEnd, 
     return character.length;
 }
 
+// Whether p starts a mark before a character that is copied as it is.
+inline bool copiedMark(const unsigned char *p, const unsigned char *end) {
+    return end - p >= 3 && p[0] == '_' && p[1] == Backspace && byteTable.of[p[2]] == Copied;
+}
+
+// Once the elements are settled, the rest of a run of characters that are
+// copied as they are, plain or marked, goes out in a tight loop: the write
+// position in a local that no store through it can change, where the
+// compiler keeps it in a register. Returns where the run ends.
+const unsigned char *copyRun(Cursor &c, const unsigned char *p, const unsigned char *end) {
+    char *out = c.out;
+    const char *roomEnd = c.roomEnd;
+    const unsigned char *limit = end - p > roomEnd + 1 - out ? p + (roomEnd + 1 - out) : end;
+    *out++ = static_cast<char>(*p++);
+    for (; p < limit; ++p) {
+        unsigned char byte = *p;
+        if (byteTable.of[byte] != Copied) break;
+        *out++ = static_cast<char>(byte);
+    }
+    c.out = out;
+    return p;
+}
+
+const unsigned char *copyMarkedRun(Cursor &c, const unsigned char *p, const unsigned char *end) {
+    char *out = c.out;
+    const char *roomEnd = c.roomEnd;
+    do {
+        *out++ = static_cast<char>(p[2]);
+        p += 3;
+    } while (out <= roomEnd && copiedMark(p, end));
+    c.out = out;
+    return p;
+}
+
 // Converts text[0, size) and returns how much of it was used: all of it, or
 // (unless atEnd) less when it ends inside a mark or a character.
 size_t convert(Cursor &c, const unsigned char *text, size_t size, bool atEnd) {
@@ -320,11 +365,13 @@ size_t convert(Cursor &c, const unsigned char *text, size_t size, bool atEnd) {
         case Copied:
             makeRoom(c);
             beginCharacter(c, false);
-            // The elements are settled now: copy the rest of the run as it is.
-            do
-                *c.out++ = static_cast<char>(*p++);
-            while (p < end && c.out <= c.roomEnd && byteTable.of[*p] == Copied);
+            p = copyRun(c, p, end);
             continue;
+        case Escaped:
+            makeRoom(c);
+            beginCharacter(c, false);
+            putEscaped(c.out, *p);
+            break;
         case Tab:
             makeRoom(c);
             if (!c.s.pageOpen || !c.s.lineBegun) openLine(c);
@@ -338,7 +385,20 @@ size_t convert(Cursor &c, const unsigned char *text, size_t size, bool atEnd) {
             makeRoom(c);
             breakPage(c);
             break;
+        case CarriageReturn:
+            if (end - p >= 2 && p[1] == '\n') break; // the line feed ends the line
+            if (end - p < 2 && !atEnd)
+                length = 0;
+            else
+                length = putCharacter(c, p, 1, true, false);
+            break;
         case Underscore:
+            if (copiedMark(p, end)) {
+                makeRoom(c);
+                beginCharacter(c, true);
+                p = copyMarkedRun(c, p, end);
+                continue;
+            }
             if (end - p >= 3 && p[1] == Backspace) {
                 length = putCharacter(c, p + 2, static_cast<size_t>(end - p - 2), atEnd, true);
                 if (length != 0) length += 2;
@@ -382,6 +442,8 @@ int parseHtmlOptions(int argc, char **argv, const char **title) {
 void startHtml(HtmlFilter *filter, HtmlSink *sink, const char *title) {
     filter->sink = sink;
     filter->state = HtmlState{};
+    filter->state.lineDigits[0] = '0';
+    filter->state.lineDigitCount = 1;
     filter->heldBytes = 0;
     putLong(sink, PageStart, sizeof PageStart - 1);
     Cursor c;

@@ -12,7 +12,8 @@
 // natively, the ANSI code page on Windows, written in UTF-8. "&", "<" and ">"
 // are escaped; a control character is shown, never written raw: C0 controls
 // and DEL in caret notation (^[, ^?), others by their code (<9B>), both in a
-// <span class="c">; an invalid byte is U+FFFD.
+// <span class="c">; an invalid byte is U+FFFD. A carriage return that ends a
+// line is left out, so that text written on Windows reads alike.
 //
 // The core makes no system call: input arrives in blocks cut anywhere (a mark
 // or a character split between two blocks is held in the state), output
@@ -42,13 +43,14 @@ const size_t HtmlSinkMinimum = 256;
 // when the first character that needs it comes, so no page, line or run is
 // ever empty but an empty line's element.
 struct HtmlState {
-    uint64_t lineNumber; // of the line at hand, 0 before the first
-    bool pageOpen;       // a <pre> is open
-    bool lineBegun;      // the line at hand has its numbered element
-    bool lineOpen;       // ... and it is open (a form feed closes it with its page)
-    bool bold;           // a form feed came in this line
-    bool boldOpen;       // <b> is open
-    bool markOpen;       // <mark> is open: a run of overstruck characters
+    char lineDigits[24]; // the number of the line at hand in decimal, "0" before the first
+    int lineDigitCount;
+    bool pageOpen;  // a <pre> is open
+    bool lineBegun; // the line at hand has its numbered element
+    bool lineOpen;  // ... and it is open (a form feed closes it with its page)
+    bool bold;      // a form feed came in this line
+    bool boldOpen;  // <b> is open
+    bool markOpen;  // <mark> is open: a run of overstruck characters
 };
 
 // An undecided end of a block: an underscore, "_" and backspace, or either

@@ -14,9 +14,10 @@
 // gone. A failed read ends the input there and the page is closed all the
 // same.
 //
-// Standard input is read as a Windows text stream on both platforms (CR LF
-// is a line feed, so a listing made on Windows reads alike natively; only
-// on Windows a Ctrl+Z ends it). The page is written as bytes, so both builds
+// On Windows standard input is a text stream, read in large binary blocks
+// with the runtime's text-mode rules applied here (textstream.h), as glimrtf
+// reads it; natively it is bytes, and the filter leaves out a carriage return
+// before a line feed on both. The page is written as bytes, so both builds
 // write the same page.
 #include "characters.h"
 #include "glimhtml_filter.h"
@@ -52,6 +53,13 @@ int readStandardInput(void *, unsigned char *buffer, int size) {
     return got;
 }
 
+// The next block of input: its size, or 0 at the end and after a failure.
+int readInput() {
+    int got = platformTextStreams ? readText(&standardInput, inputBuffer, InputBlockSize)
+                                  : readStandardInput(nullptr, inputBuffer, InputBlockSize);
+    return got > 0 ? got : 0;
+}
+
 void flushToOutput(HtmlSink *sink) {
     size_t size = sink->used;
     sink->used = 0;
@@ -70,12 +78,12 @@ int main(int argc, char **argv) {
     setBinaryMode(1);
     ignoreClosedPipes();
     setupCharacters();
-    initTextReader(&standardInput, readStandardInput, nullptr, !platformTextStreams);
+    initTextReader(&standardInput, readStandardInput, nullptr);
     HtmlSink sink = {outputBuffer, OutputBlockSize, 0, flushToOutput, nullptr};
     HtmlFilter filter;
     startHtml(&filter, &sink, title);
     int size;
-    while (outputError == 0 && (size = readText(&standardInput, inputBuffer, InputBlockSize)) > 0)
+    while (outputError == 0 && (size = readInput()) > 0)
         filterHtml(&filter, inputBuffer, static_cast<size_t>(size));
     finishHtml(&filter);
     if (outputError != 0) return writeFailureStatus("glimhtml", outputError);

@@ -52,6 +52,9 @@ TEST(GlimhtmlFilter, ElementsEscapesControlsAndCharacters) {
                                                      "</mark><span class=\"c\">^H</span>__") +
                                              "</pre>"},
         {"_\b", "<pre>" + line(1, "_<span class=\"c\">^H</span>") + "</pre>"},
+        // A carriage return that ends a line is left out.
+        {"a\r\n\r",
+         "<pre>" + line(1, "a") + "\n" + line(2, "<span class=\"c\">^M</span>") + "</pre>"},
         // Characters beyond ASCII in UTF-8; an invalid byte (or a cut one) as U+FFFD.
         {windows ? "\xe9\x81_\b\x80\n" : "\xc3\xa9\xc2\x81_\b\xe2\x82\xac\n\xff_\b\xe4\xb8",
          windows ? "<pre>" + line(1, "é" + C1 + "<mark>€</mark>") + "\n</pre>"
