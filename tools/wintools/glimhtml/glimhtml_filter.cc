@@ -174,9 +174,8 @@ int readNext(const unsigned char *text, size_t size, bool atEnd, Character *char
     return 1;
 }
 
-// The sink's write position and the element state, held in locals while a
-// block is converted: the compiler need not reload them after every byte
-// stored through a char pointer.
+// The sink's write position and the element state while a block is
+// converted, stored back into the sink and the filter after it.
 struct Cursor {
     HtmlSink *sink;
     char *out;
@@ -354,6 +353,25 @@ const unsigned char *copyMarkedRun(Cursor &c, const unsigned char *p, const unsi
     return p;
 }
 
+// An underscore: the mark of the character after its backspace, or itself.
+// Returns the bytes used, 0 when the text ends too soon to tell.
+int putMarked(Cursor &c, const unsigned char *p, const unsigned char *end, bool atEnd) {
+    if (end - p >= 3 && p[1] == Backspace) {
+        int length = putCharacter(c, p + 2, static_cast<size_t>(end - p - 2), atEnd, true);
+        return length == 0 ? 0 : length + 2;
+    }
+    if ((end - p >= 2 && p[1] != Backspace) || atEnd) return putCharacter(c, p, 1, true, false);
+    return 0;
+}
+
+// A carriage return before a line feed is left out (the line feed ends the
+// line); any other is shown. Returns as putMarked.
+int putCarriageReturn(Cursor &c, const unsigned char *p, const unsigned char *end, bool atEnd) {
+    if (end - p >= 2 && p[1] == '\n') return 1;
+    if (end - p < 2 && !atEnd) return 0;
+    return putCharacter(c, p, 1, true, false);
+}
+
 // Converts text[0, size) and returns how much of it was used: all of it, or
 // (unless atEnd) less when it ends inside a mark or a character.
 size_t convert(Cursor &c, const unsigned char *text, size_t size, bool atEnd) {
@@ -386,11 +404,7 @@ size_t convert(Cursor &c, const unsigned char *text, size_t size, bool atEnd) {
             breakPage(c);
             break;
         case CarriageReturn:
-            if (end - p >= 2 && p[1] == '\n') break; // the line feed ends the line
-            if (end - p < 2 && !atEnd)
-                length = 0;
-            else
-                length = putCharacter(c, p, 1, true, false);
+            length = putCarriageReturn(c, p, end, atEnd);
             break;
         case Underscore:
             if (copiedMark(p, end)) {
@@ -399,14 +413,7 @@ size_t convert(Cursor &c, const unsigned char *text, size_t size, bool atEnd) {
                 p = copyMarkedRun(c, p, end);
                 continue;
             }
-            if (end - p >= 3 && p[1] == Backspace) {
-                length = putCharacter(c, p + 2, static_cast<size_t>(end - p - 2), atEnd, true);
-                if (length != 0) length += 2;
-            } else if ((end - p >= 2 && p[1] != Backspace) || atEnd) {
-                length = putCharacter(c, p, 1, true, false); // not a mark (or cut short)
-            } else {
-                length = 0;
-            }
+            length = putMarked(c, p, end, atEnd);
             break;
         default:
             length = putCharacter(c, p, static_cast<size_t>(end - p), atEnd, false);
