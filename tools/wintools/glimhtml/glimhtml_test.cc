@@ -1,17 +1,16 @@
-// glimhtml's filter: elements, escapes, shown controls, characters and the
-// end; the title and the command line. The page around the listing: golden
-// output; block cutting and well-formedness: the fuzzer.
+// glimhtml's filter: elements, escapes, shown controls, characters, the end
+// and the title. The page around the listing: golden output; block cutting
+// and well-formedness: the fuzzer; the command line: end-to-end tests.
 #include "characters.h"
 #include "glimhtml_filter.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 namespace {
 
-// The page, or what it holds between "<body>\n" and "</body>" (body).
+// The page, or the listing in it: between "<body>\n" and "</body>".
 std::string page(const std::string &input, const char *title = "t", bool body = true) {
     char buffer[8192];
     HtmlSink sink = {buffer, sizeof buffer, 0, [](HtmlSink *) {}, nullptr};
@@ -24,11 +23,15 @@ std::string page(const std::string &input, const char *title = "t", bool body = 
     return body ? text.substr(start, text.rfind("</body>") - start) : text;
 }
 
-const std::string C1 = "<span class=\"c\">&lt;81&gt;</span>", NoChar = "\xef\xbf\xbd";
-
 std::string line(int n, const std::string &text) {
     return "<span id=\"L" + std::to_string(n) + "\">" + text + "</span>";
 }
+
+std::string shown(const std::string &form) {
+    return "<span class=\"c\">" + form + "</span>";
+}
+
+const std::string C1 = shown("&lt;81&gt;"), NoChar = "\xef\xbf\xbd";
 
 TEST(GlimhtmlFilter, ElementsEscapesControlsAndCharacters) {
     setupCharacters("C.UTF-8"); // on Windows the code page, 1252 under Wine
@@ -43,18 +46,13 @@ TEST(GlimhtmlFilter, ElementsEscapesControlsAndCharacters) {
         {"\fh_\bi\fj\n\f\fk\f\n", "<pre>" + line(1, "<b>h<mark>i</mark></b>") +
                                       "</pre><pre><b>j</b>" + "\n</pre><pre>" +
                                       line(2, "<b>k</b>") + "</pre>\n"},
-        // Controls shown, overstruck ones too; unfinished marks are text.
-        {"\x1b\x7f\r_\b\n_\b\f_\b_\b__", "<pre>" +
-                                             line(1, "<span class=\"c\">^[</span><span "
-                                                     "class=\"c\">^?</span><span class=\"c\">"
-                                                     "^M</span><mark><span class=\"c\">^J"
-                                                     "</span><span class=\"c\">^L</span>_"
-                                                     "</mark><span class=\"c\">^H</span>__") +
-                                             "</pre>"},
-        {"_\b", "<pre>" + line(1, "_<span class=\"c\">^H</span>") + "</pre>"},
-        // A carriage return that ends a line is left out.
-        {"a\r\n\r",
-         "<pre>" + line(1, "a") + "\n" + line(2, "<span class=\"c\">^M</span>") + "</pre>"},
+        // Controls shown, overstruck ones too; unfinished marks are text; a
+        // carriage return that ends a line is left out.
+        {"\x1b\x7f\r_\b\n_\b\f_\b_\b__\r\n_\b",
+         "<pre>" +
+             line(1, shown("^[") + shown("^?") + shown("^M") + "<mark>" + shown("^J") +
+                         shown("^L") + "_</mark>" + shown("^H") + "__") +
+             "\n" + line(2, "_" + shown("^H")) + "</pre>"},
         // Characters beyond ASCII in UTF-8; an invalid byte (or a cut one) as U+FFFD.
         {windows ? "\xe9\x81_\b\x80\n" : "\xc3\xa9\xc2\x81_\b\xe2\x82\xac\n\xff_\b\xe4\xb8",
          windows ? "<pre>" + line(1, "é" + C1 + "<mark>€</mark>") + "\n</pre>"
@@ -66,26 +64,6 @@ TEST(GlimhtmlFilter, ElementsEscapesControlsAndCharacters) {
     EXPECT_NE(page("", windows ? "\"a&\x7f\xe9\"" : "\"a&\x7f\xc3\xa9\"", false)
                   .find("<title>&quot;a&amp;^?é&quot;</title>"),
               std::string::npos);
-}
-
-TEST(GlimhtmlFilter, CommandLine) {
-    struct Case {
-        std::vector<const char *> arguments;
-        int result;
-        const char *title;
-    } const cases[] = {
-        {{}, 0, "listing"},      {{"-t", "a b"}, 0, "a b"}, {{"-tx", "-t", "y"}, 0, "y"},
-        {{"-t"}, -1, "listing"}, {{"-x"}, -1, "listing"},   {{"file"}, -1, "listing"},
-        {{"-"}, -1, "listing"},
-    };
-    for (const Case &c : cases) {
-        std::vector<char *> argv = {const_cast<char *>("glimhtml")};
-        for (const char *argument : c.arguments)
-            argv.push_back(const_cast<char *>(argument));
-        const char *title = "listing";
-        EXPECT_EQ(parseHtmlOptions(static_cast<int>(argv.size()), argv.data(), &title), c.result);
-        EXPECT_STREQ(title, c.title);
-    }
 }
 
 } // namespace
