@@ -55,19 +55,18 @@ def expected(text, title):
 class Glimhtml(unittest.TestCase):
     def test_golden_page_command_line_and_failures(self):
         usage = rb"usage: glimhtml \[-t title\] .*\n"
+        folder = os.open(orvitest.SOURCE, os.O_RDONLY)  # reading it fails
+        self.addCleanup(os.close, folder)
         cases = [  # arguments, standard input, output to: status, output, standard error
             ([], HELLO, None, 0, re.escape((GOLDEN / "glimhtml/hello.html").read_bytes()), b""),
             ([], HELLO * 9999, "full", 1, b"", rb"glimhtml: .+\r?\n"),
             ([], HELLO * 9999, 100, 1, b"", b""),  # a reader that has gone
-            ([], "dir", None, 1, rb"(?s).*<body>\n</body>\n</html>\n",
+            ([], folder, None, 1, rb"(?s).*<body>\n</body>\n</html>\n",
              rb"glimhtml: standard input: (Is a directory|Invalid argument)\r?\n")]
         if not orvitest.WINDOWS:  # the same code parses both builds' command lines
             cases += [(["-t"], b"", None, 1, b"", usage), (["a.txt"], b"", None, 1, b"", usage)]
         for args, stdin, stdout, status, out, err in cases:
-            with self.subTest(args=args, stdout=stdout, stdin=stdin[:9]):
-                if stdin == "dir":
-                    stdin = os.open(orvitest.SOURCE, os.O_RDONLY)
-                    self.addCleanup(os.close, stdin)
+            with self.subTest(args=args, stdout=stdout, stdin=str(stdin)[:9]):
                 r = orvitest.run([GLIMHTML] + args, stdin, stdout=stdout)
                 self.assertEqual(r.status, status)
                 self.assertTrue(re.fullmatch(out, r.out) and re.fullmatch(err, r.err), r.err)
