@@ -15,36 +15,8 @@ windows=${GLIMRTF_WIN32:-$root/build/win32/bin/glimrtf.exe}
 . bench/common.sh
 bench_start glimrtf
 
-# One megabyte of varied lines, repeated: generating is then no slower than
-# the programs measured.
-listing() {
-    python3 - "$1" "$mb" "$2" <<'PY'
-import random, sys
-path, mb, words = sys.argv[1], int(sys.argv[2]), sys.argv[3].split(" ")
-rng = random.Random(7)
-chunk, size, lines = [], 0, 0
-while size < 1 << 20:
-    text = " ".join(rng.choice(words) for _ in range(rng.randint(2, 12)))
-    line = bytearray()
-    for c in text:
-        if c != " " and rng.random() < 0.2:
-            line += b"_\b"
-        line += c.encode()
-    lines += 1
-    if lines % 60 == 0:
-        line = b"\f" + line
-    chunk.append(bytes(line) + b"\n")
-    size += len(chunk[-1])
-block = b"".join(chunk)
-with open(path, "wb") as f:
-    for _ in range(mb):
-        f.write(block)
-PY
-}
-listing "$work/input.txt" "int count = 0; for (i = 0; i < n; i++) { total += table[i]; } \
-return \\value; /* comment */ printf(\"%d\\n\", x); if (a && b) call(a, b);"
-listing "$work/utf8.txt" "int πλήθος = 0; /* σύνολο */ for (i = 0; i < n; i++) { 合計 += 表[i]; } \
-return \"значение\"; // 漢字の注釈 printf(\"%d\\n\", x); if (α && β) 呼ぶ(α, β);"
+python3 bench/gen_overstruck.py "$work/input.txt" "$mb"
+python3 bench/gen_overstruck.py "$work/utf8.txt" "$mb" utf8
 input=$work/input.txt
 bytes=$(wc -c < "$input")
 

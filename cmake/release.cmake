@@ -58,8 +58,8 @@ function(orvi_version_resource target file description)
 endfunction()
 
 # Version resources and install rules, once every target exists. Windows:
-# the five deliverables in bin/ and the README as a CR LF text file
-# (README.txt). Native: the three portable tools in bin/, their manual pages in
+# the six deliverables in bin/ and the README as a CR LF text file
+# (README.txt). Native: the four portable tools in bin/, their manual pages in
 # share/man/man1/, each page's footer naming the release.
 function(orvi_release_rules)
     set(wintools ${PROJECT_SOURCE_DIR}/tools/wintools)
@@ -68,6 +68,8 @@ function(orvi_release_rules)
             "Pager for text files with highlighted regions")
         orvi_version_resource(glimrtf glimrtf.exe
             "Converts overstruck text to an RTF document")
+        orvi_version_resource(glimhtml glimhtml.exe
+            "Converts overstruck text to a web page")
         orvi_version_resource(orvilib orvilib.exe
             "Prints a value of the Orvi registry configuration")
         orvi_version_resource(orviinst orviinst.dll
@@ -75,7 +77,7 @@ function(orvi_release_rules)
         orvi_version_resource(wideconv wideconv.exe
             "Prints a UTF-16 or byte text file in the ANSI code page")
         # The import library is for no one: the installer loads the DLL by name.
-        install(TARGETS glimpage glimrtf orvilib orviinst wideconv
+        install(TARGETS glimpage glimrtf glimhtml orvilib orviinst wideconv
                 RUNTIME DESTINATION bin
                 ARCHIVE DESTINATION lib COMPONENT import-library EXCLUDE_FROM_ALL)
         set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND PROPERTY
@@ -85,8 +87,8 @@ function(orvi_release_rules)
         file(WRITE ${PROJECT_BINARY_DIR}/README.txt "${readme}")
         install(FILES ${PROJECT_BINARY_DIR}/README.txt DESTINATION .)
     else()
-        install(TARGETS glimpage glimrtf wideconv RUNTIME DESTINATION bin)
-        foreach(tool glimpage glimrtf wideconv)
+        install(TARGETS glimpage glimrtf glimhtml wideconv RUNTIME DESTINATION bin)
+        foreach(tool glimpage glimrtf glimhtml wideconv)
             configure_file(${wintools}/${tool}/${tool}.1 ${PROJECT_BINARY_DIR}/man/${tool}.1 @ONLY)
             install(FILES ${PROJECT_BINARY_DIR}/man/${tool}.1 DESTINATION share/man/man1)
         endforeach()

@@ -3,7 +3,9 @@
 # pages examples/hello.c with the regions that examples/hello.hls highlights,
 # writing overstruck text to build/example/hello.txt. On a terminal the native
 # build then pages the example there (reverse video; a key shows the next
-# page, q ends); otherwise the overstruck text is shown.
+# page, q ends); otherwise the overstruck text is shown. Then glimrtf and
+# glimhtml make a document and a web page of it (build/example/hello.rtf,
+# hello.html).
 set -eu
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -41,3 +43,11 @@ wine "$root/build/win32/bin/glimrtf.exe" < "$out/hello.txt" > "$out/hello.rtf"
 echo
 echo "glimrtf wrote $out/hello.rtf (highlighted characters in bold italic)."
 echo "Open it in a word processor, e.g.: libreoffice --writer $out/hello.rtf"
+
+# The web page: glimhtml makes one self-contained page of it, the highlighted
+# characters bold italic, every line a link target.
+cmake --build "$root/build/win32" --target glimhtml >/dev/null
+wine "$root/build/win32/bin/glimhtml.exe" -t hello.c < "$out/hello.txt" > "$out/hello.html"
+echo
+echo "glimhtml wrote $out/hello.html (highlighted characters in bold italic)."
+echo "Open it in a browser, e.g.: xdg-open file://$out/hello.html#L8 (line 8)"

@@ -1,9 +1,10 @@
 #!/bin/sh
 # Makes the release packages in build/dist (or DIR):
-#   orvi-wintools-V-win32.zip          the five Windows deliverables and
+#   orvi-wintools-V-win32.zip          the six Windows deliverables and
 #                                      README.txt (CR LF), at the top level
-#   orvi-wintools-V-linux-ARCH.tar.gz  glimpage, glimrtf, wideconv and their
-#                                      manual pages, in orvi-wintools-V/
+#   orvi-wintools-V-linux-ARCH.tar.gz  glimpage, glimrtf, glimhtml, wideconv
+#                                      and their manual pages, in
+#                                      orvi-wintools-V/
 #   orvi-wintools_V_DEBARCH.deb        the same as a Debian package, in /usr,
 #                                      with the files of packaging/
 #   SHA256SUMS                         of the three
@@ -98,11 +99,12 @@ Installed-Size: $size
 Depends: $depends
 Section: utils
 Priority: optional
-Description: pager for highlighted listings, RTF filter, UTF-16 printer
+Description: pager for highlighted listings, RTF and web page filters, UTF-16 printer
  The portable tools of the Orvi test suite's Windows support tools, built for
  Linux: glimpage pages text files with highlighted regions on a terminal, or
  writes them as overstruck text; glimrtf turns overstruck text into an RTF
- document; wideconv prints UTF-16LE text files in the locale's character set.
+ document, glimhtml into a web page; wideconv prints UTF-16LE text files in
+ the locale's character set.
 EOF
     stamp "$deb"
     dpkg-deb --root-owner-group -Zgzip -z9 --build "$deb" "$1/dist/orvi-wintools_$2_$arch.deb" >/dev/null

@@ -10,7 +10,8 @@ import unittest
 
 import orvitest
 
-DELIVERABLES = ["glimpage.exe", "glimrtf.exe", "orviinst.dll", "orvilib.exe", "wideconv.exe"]
+DELIVERABLES = ["glimhtml.exe", "glimpage.exe", "glimrtf.exe", "orviinst.dll", "orvilib.exe",
+                "wideconv.exe"]
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "advapi32.dll", "msvcrt.dll", "ntdll.dll"}
 
 

@@ -42,10 +42,11 @@ class Packages(unittest.TestCase):
         cls.cafe = os.path.join(cls.tmp, "cafe.txt")
         pathlib.Path(cls.cafe).write_bytes(b"\xff\xfec\x00a\x00f\x00\xe9\x00")  # UTF-16LE
 
-    def run_example(self, program):  # glimrtf sets the header bold italic
+    def run_example(self, program):  # glimrtf and glimhtml set the header bold italic
         with open(os.path.join(EXAMPLES, "hello.hls"), "rb") as script:
             listing = orvitest.run([program("glimpage")], script, cwd=EXAMPLES)
         self.assertIn(b"\\b\\i h", orvitest.run([program("glimrtf")], listing.out).out)
+        self.assertIn(b"<mark>hello.c:", orvitest.run([program("glimhtml")], listing.out).out)
         return listing.out
 
     def test_zip_programs_run_where_unpacked_under_a_fresh_prefix(self):
@@ -94,7 +95,7 @@ class Packages(unittest.TestCase):
         self.assertEqual(self.run_example(tool), GOLDEN.replace(b"\r\n", b"\n"))
         self.assertEqual(orvitest.run([tool("wideconv"), self.cafe], env={"LC_ALL": "C.UTF-8"}).out,
                          "café".encode())
-        for name in ("glimpage", "glimrtf", "wideconv"):
+        for name in ("glimpage", "glimrtf", "glimhtml", "wideconv"):
             page = os.path.join(root, f"usr/share/man/man1/{name}.1.gz")
             shown = orvitest.run(["man", "--warnings", "-l", page])
             lint = orvitest.run(["mandoc", "-T", "lint", "-W", "warning", page])

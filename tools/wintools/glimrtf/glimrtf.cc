@@ -37,10 +37,9 @@ int inputError = 0;
 
 // The next block of input: its size, or 0 at the end and after a failure.
 int readInput() {
-    int got = platformTextStreams ? readText(&standardInput, inputBuffer, inputBlock)
-                                  : readDescriptor(0, inputBuffer, inputBlock);
+    int got = readFilterInput(&standardInput, inputBuffer, inputBlock);
     if (got >= 0) return got;
-    inputError = platformTextStreams ? standardInput.error : errno;
+    inputError = errno;
     return 0;
 }
 
@@ -70,7 +69,6 @@ int main() {
     finishRtf(&filter);
     int status = 0;
     if (inputError != 0) status = readFailureStatus("glimrtf", "standard input", inputError);
-    if (standardOutput.error != 0)
-        status = writeFailureStatus("glimrtf", standardOutput.error);
+    if (standardOutput.error != 0) status = writeFailureStatus("glimrtf", standardOutput.error);
     return status;
 }
