@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "portable.h"
+#include "usefull.h"
 
 // Linked with -Wl,--wrap=realloc: every realloc of the library is counted.
 extern "C" void *__real_realloc(void *block, size_t size);

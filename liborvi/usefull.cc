@@ -2,7 +2,7 @@
 // process instead of failing, the growable byte array behind the readers,
 // string copies and case-insensitive comparisons, three text readers, the
 // escape printer and the yes/no setting reader. No platform calls here.
-#include "portable.h"
+#include "usefull.h"
 
 #include <ctype.h>
 #include <errno.h>

@@ -1,7 +1,7 @@
 // Windows services of the module usefull: the suite's library directory, paths
 // of files inside it, and an environment lookup that falls back on the ORVI_
 // values of the configuration key.
-#include "orviconf.h"
+#include "config_win32.h"
 
 #include <stdio.h>
 #include <stdlib.h>

@@ -1,6 +1,6 @@
 // The configuration version and the registry key path built from it. Portable:
 // no Windows headers, so the native unit tests can exercise it under ASan.
-#include "portable.h"
+#include "usefull.h"
 
 #include <limits.h>
 #include <stdlib.h>

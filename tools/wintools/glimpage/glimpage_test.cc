@@ -7,7 +7,7 @@
 #ifdef _WIN32
 #include <windows.h>
 
-#include "orviconf.h"
+#include "config_win32.h"
 #endif
 
 using namespace std::string_literals;

@@ -1,5 +1,5 @@
 // glimrtf_filter.cc: the state machine that turns overstruck text into RTF.
-#include "glimrtf.h"
+#include "glimrtf_filter.h"
 
 #include <stdint.h>
 #include <string.h>

@@ -1,7 +1,7 @@
 // Fuzzer of glimrtf's filter: besides memory safety, any input gives the same
 // document however input and output are cut into blocks (also inside marks
 // and characters, in C.UTF-8 or C), and it ends as every document does.
-#include "glimrtf.h"
+#include "glimrtf_filter.h"
 
 #include <stdint.h>
 #include <stdlib.h>

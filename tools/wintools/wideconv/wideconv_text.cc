@@ -1,6 +1,6 @@
 // The read buffer of wideconv: its size, its terminating zeros, the test for
 // UTF-16LE text and that text's rules. Portable; no platform calls.
-#include "wideconv.h"
+#include "wideconv_text.h"
 
 #include <stdlib.h>
 #include <string.h>

@@ -2,7 +2,7 @@
 // locale through iconv. Characters the codeset lacks are transliterated or
 // replaced by "?", as the Windows conversion replaces them by its default
 // character; malformed UTF-16 (a lone surrogate) fails the conversion.
-#include "wideconv.h"
+#include "wideconv_text.h"
 
 #include <errno.h>
 #include <iconv.h>

@@ -14,7 +14,7 @@
 // read and written in large binary blocks with the runtime's text-mode rules
 // applied here (textstream.h): its own byte-wise text mode is far too slow
 // for big listings.
-#include "glimrtf.h"
+#include "glimrtf_filter.h"
 #include "sysio.h"
 #include "textstream.h"
 

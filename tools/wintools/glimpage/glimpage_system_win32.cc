@@ -5,7 +5,7 @@
 
 #include "glimpage_console.h"
 #include "glimpage_system.h"
-#include "orviconf.h"
+#include "config_win32.h"
 
 namespace {
 

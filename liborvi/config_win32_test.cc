@@ -1,7 +1,7 @@
 // The registry store against Wine's registry, in a private key under
 // HKEY_CURRENT_USER; what orvilib prints of each value type is tested end to
 // end, here the records.
-#include "orviconf.h"
+#include "config_win32.h"
 
 #include <gtest/gtest.h>
 

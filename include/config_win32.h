@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "portable.h"
+#include "usefull.h"
 
 // One value of a registry key. Records, names and data come from the local
 // heap (LocalAlloc); data is always zero-terminated whatever the value type.

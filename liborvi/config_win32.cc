@@ -1,7 +1,7 @@
 // The registry configuration store and the Error Report boxes. A key is read
 // whole into a list on the local heap; its cause of failure travels as the
 // thread's last error, so callers read GetLastError() right after a call.
-#include "orviconf.h"
+#include "config_win32.h"
 
 #include <stdio.h>
 #include <stdlib.h>

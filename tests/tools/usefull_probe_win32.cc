@@ -6,7 +6,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "orviconf.h"
+#include "config_win32.h"
 
 int main(int argc, char **argv) {
     for (int i = 1; i < argc; i++) {

@@ -10,7 +10,7 @@
 // in the environment (any value) the shell gets -debug and the command line is
 // shown in a box first. The call waits for the shell to end.
 #include "mkcmd.h"
-#include "orviconf.h"
+#include "config_win32.h"
 
 #include <stdio.h>
 #include <stdlib.h>

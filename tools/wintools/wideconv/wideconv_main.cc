@@ -14,7 +14,7 @@
 // read as bytes and follows the same rules in whole code units (see
 // prepareWideText), so that no byte inside a character is taken for a line end
 // or the end of the text.
-#include "wideconv.h"
+#include "wideconv_text.h"
 #include "sysio.h"
 #include "textstream.h"
 

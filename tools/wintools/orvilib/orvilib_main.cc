@@ -9,7 +9,7 @@
 // Exit status 0, or 1 on a bad command line (usage on standard error), a
 // registry failure (shown in an Error Report box) or a failed write (one line
 // on standard error, nothing for a pipe whose reader has gone).
-#include "orviconf.h"
+#include "config_win32.h"
 #include "sysio.h"
 
 #include <errno.h>
