@@ -2,6 +2,8 @@
 // of files inside it, and an environment lookup that falls back on the ORVI_
 // values of the configuration key.
 #include "config_win32.h"
+#include "usefull_win32.h"
+#include "version.h"
 
 #include <stdio.h>
 #include <stdlib.h>

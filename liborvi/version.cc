@@ -1,6 +1,6 @@
 // The configuration version and the registry key path built from it. Portable:
 // no Windows headers, so the native unit tests can exercise it under ASan.
-#include "usefull.h"
+#include "version.h"
 
 #include <limits.h>
 #include <stdlib.h>

@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include "config_win32.h"
+#include "usefull_win32.h"
 
 int main(int argc, char **argv) {
     for (int i = 1; i < argc; i++) {

@@ -9,8 +9,9 @@
 // with TCL_LIBRARY and TK_LIBRARY naming that directory. With ORVI_DEBUG set
 // in the environment (any value) the shell gets -debug and the command line is
 // shown in a box first. The call waits for the shell to end.
-#include "mkcmd.h"
 #include "config_win32.h"
+#include "mkcmd.h"
+#include "usefull_win32.h"
 
 #include <stdio.h>
 #include <stdlib.h>

@@ -14,17 +14,37 @@
 // read as bytes and follows the same rules in whole code units (see
 // prepareWideText), so that no byte inside a character is taken for a line end
 // or the end of the text.
-#include "wideconv_text.h"
 #include "sysio.h"
 #include "textstream.h"
+#include "wideconv_system.h"
+#include "wideconv_text.h"
 
 #include <errno.h>
 #include <inttypes.h>
 #include <limits.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
 namespace {
+
+// Exit statuses, one per kind of failure. 5 is not used. 9 to 11 are failures
+// the program checks beyond the historical set; a pipe whose reader has gone
+// ends the program quietly with 1, as it does the other tools.
+enum WideconvStatus {
+    wideconvOk = 0,
+    wideconvUsage = 1,
+    wideconvReaderGone = 1,
+    wideconvNoFile = 2,
+    wideconvNoReadBuffer = 3,
+    wideconvCantOpen = 4,
+    wideconvOverflow = 6,
+    wideconvBadSize = 7,
+    wideconvBadConversion = 8,
+    wideconvNoOutputBlock = 9,
+    wideconvReadError = 10,
+    wideconvWriteError = 11,
+};
 
 // Both blocks stay allocated until the process ends; process-wide, they stay
 // reachable until then (leak checkers see them as in use, as they are).

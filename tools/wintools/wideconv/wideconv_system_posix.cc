@@ -2,12 +2,14 @@
 // locale through iconv. Characters the codeset lacks are transliterated or
 // replaced by "?", as the Windows conversion replaces them by its default
 // character; malformed UTF-16 (a lone surrogate) fails the conversion.
+#include "wideconv_system.h"
 #include "wideconv_text.h"
 
 #include <errno.h>
 #include <iconv.h>
 #include <langinfo.h>
 #include <locale.h>
+#include <stdio.h>
 #include <string.h>
 #include <sys/stat.h>
 

@@ -1,36 +1,12 @@
-// wideconv.h: the pieces of wideconv, the program that prints one text file in
-// the system's narrow character set, converting it from UTF-16LE first when
-// it starts with the byte-order mark FF FE.
-//
-// The portable flow lives in wideconv.cc, the read buffer and the rules for
-// UTF-16 text in wideconv_text.cc; the size query and the conversion to the
-// narrow character set are the platform layer (wideconv_win32.cc,
-// wideconv_posix.cc).
-#ifndef ORVI_WIDECONV_H
-#define ORVI_WIDECONV_H
+// wideconv_text.h: the read buffer of wideconv (wideconv_text.cc): its size,
+// its terminating zeros, the test for UTF-16LE text behind the byte-order mark
+// FF FE and that text's rules. Portable; no platform calls.
+#ifndef ORVI_WIDECONV_TEXT_H
+#define ORVI_WIDECONV_TEXT_H
 
 #include <stddef.h>
 #include <stdint.h>
-#include <stdio.h>
 #include <string.h>
-
-// Exit statuses, one per kind of failure. 5 is not used. 9 to 11 are failures
-// the program checks beyond the historical set; a pipe whose reader has gone
-// ends the program quietly with 1, as it does the other tools.
-enum WideconvStatus {
-    wideconvOk = 0,
-    wideconvUsage = 1,
-    wideconvReaderGone = 1,
-    wideconvNoFile = 2,
-    wideconvNoReadBuffer = 3,
-    wideconvCantOpen = 4,
-    wideconvOverflow = 6,
-    wideconvBadSize = 7,
-    wideconvBadConversion = 8,
-    wideconvNoOutputBlock = 9,
-    wideconvReadError = 10,
-    wideconvWriteError = 11,
-};
 
 // The file's bytes, followed by two zero bytes once terminated. size is the
 // block size: the file size reported before opening, plus 2.
@@ -39,8 +15,6 @@ struct ReadBuffer {
     size_t size;
     size_t count; // bytes read
 };
-
-// ---- Read buffer (wideconv_text.cc) -----------------------------------------
 
 // Block size for a file of fileSize bytes: fileSize + 2. Returns 0 when the
 // sum does not fit in size_t, so that the caller reports a failed allocation.
@@ -80,26 +54,5 @@ inline uint16_t codeUnitAt(const unsigned char *units, size_t index) {
     return static_cast<uint16_t>(units[2 * index] | units[2 * index + 1] << 8);
 #endif
 }
-
-// ---- Platform layer (wideconv_win32.cc, wideconv_posix.cc) ----------------
-
-// Called once at start: natively it adopts the user's locale, whose codeset is
-// the narrow character set.
-void prepareNarrowCharset();
-
-// The size of the file at path by its status query, in 64 bits: a 32-bit
-// query fails or wraps for files of 2 GiB or more. 0, or -1 on failure.
-int queryFileSize(const char *path, uint64_t *size);
-
-// Size in bytes, terminating zero included, of the narrow form of the UTF-16LE
-// text at units (2-aligned): length bytes followed by a zero code unit.
-// Returns 0 on failure with the system's error code in *error.
-size_t narrowSize(const unsigned char *units, size_t length, unsigned long *error);
-
-// Converts that text into out (outSize bytes, as narrowSize answered), zero
-// terminated. Returns the bytes written, terminating zero included, or 0 on
-// failure with the system's error code in *error.
-size_t convertToNarrow(const unsigned char *units, size_t length, char *out, size_t outSize,
-                       unsigned long *error);
 
 #endif
