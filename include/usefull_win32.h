@@ -8,7 +8,7 @@
 
 // The ORVILIB value of the configuration key. Ends the process with a message
 // on standard error and status 1 when it cannot be read.
-char *libraryDirectory(void);
+char *libraryDirectory();
 
 // Paths inside the library directory, in one process-wide 1024-byte buffer:
 // the short directory, or with a name the directory, a backslash and the name.
@@ -23,6 +23,6 @@ char *libraryPathOrExit(const char *name);
 char *configGetenv(const char *name);
 // Fills the table behind configGetenv once per process: "NAME=data" entries
 // ended by a null slot. A failure shows its box and is not retried.
-void loadConfigEnvironment(void);
+void loadConfigEnvironment();
 
 #endif

@@ -20,7 +20,7 @@ int main(int argc, char **argv) {
             printf("%s=[%s]\n", arg, configGetenv(arg));
         } else if (strcmp(op, "report") == 0) {
             char *text;
-            DWORD code = DWORD(strtoul(arg, &text, 0));
+            DWORD code = static_cast<DWORD>(strtoul(arg, &text, 0));
             reportSystemError(text + 1, code);
         } else if (strcmp(op, "delkey") == 0) {
             RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Kestrova\\Vemto\\1.3");
