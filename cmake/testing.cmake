@@ -1,6 +1,8 @@
 # Test harness. Unit tests are GoogleTest programs beside the code they test:
 # natively they run under AddressSanitizer and UBSan, cross-built under Wine.
-# End-to-end tests (tests/e2e) are Python scripts that drive the real programs.
+# End-to-end tests are Python scripts that drive the real programs: a tool's
+# beside it (declared with the tool, orvi_deliverable), what crosses tools in
+# tests/e2e, where the shared harness is.
 
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 
@@ -69,11 +71,11 @@ function(orvi_double_byte_run name)
     endif()
 endfunction()
 
-# orvi_py_test(name script.py): an end-to-end test script (Python unittest)
-# of tests/e2e.
+# orvi_py_test(name script.py): an end-to-end test script (Python unittest),
+# its path relative to the calling folder.
 function(orvi_py_test name script)
-    add_test(NAME ${name}
-             COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tests/e2e/${script})
+    get_filename_component(script ${script} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+    add_test(NAME ${name} COMMAND ${Python3_EXECUTABLE} ${script})
     orvi_test_properties(${name})
 endfunction()
 

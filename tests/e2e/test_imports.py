@@ -10,8 +10,9 @@ import unittest
 
 import orvitest
 
-DELIVERABLES = ["glimhtml.exe", "glimpage.exe", "glimrtf.exe", "orviinst.dll", "orvilib.exe",
-                "wideconv.exe"]
+# What the build declares (orvi_deliverable): a line "NAME FILE PLATFORMS PAGE" each.
+DECLARED = [line.split() for line in open(os.path.join(orvitest.BUILD, "deliverables.txt"))]
+DELIVERABLES = sorted(file for _, file, _, _ in DECLARED)
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "advapi32.dll", "msvcrt.dll", "ntdll.dll"}
 
 

@@ -95,8 +95,8 @@ class Packages(unittest.TestCase):
         self.assertEqual(self.run_example(tool), GOLDEN.replace(b"\r\n", b"\n"))
         self.assertEqual(orvitest.run([tool("wideconv"), self.cafe], env={"LC_ALL": "C.UTF-8"}).out,
                          "café".encode())
-        for name in ("glimpage", "glimrtf", "glimhtml", "wideconv"):
-            page = os.path.join(root, f"usr/share/man/man1/{name}.1.gz")
+        for name in (page for _, _, _, page in test_imports.DECLARED if page != "-"):
+            page = os.path.join(root, f"usr/share/man/man1/{name}.gz")
             shown = orvitest.run(["man", "--warnings", "-l", page])
             lint = orvitest.run(["mandoc", "-T", "lint", "-W", "warning", page])
             self.assertEqual((shown.err, lint.status, lint.out + lint.err, f"orvi-wintools {V}" in
