@@ -71,11 +71,18 @@ function(orvi_double_byte_run name)
     endif()
 endfunction()
 
-# orvi_py_test(name script.py): an end-to-end test script (Python unittest),
-# its path relative to the calling folder.
+# orvi_py_test(name script.py): an end-to-end test script, its path relative
+# to the calling folder: a Python unittest module, which unittest runs (the
+# scripts need no main of their own; they run with ctest's environment only).
 function(orvi_py_test name script)
     get_filename_component(script ${script} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
-    add_test(NAME ${name} COMMAND ${Python3_EXECUTABLE} ${script})
+    if(NOT EXISTS ${script})
+        message(FATAL_ERROR "orvi_py_test(${name}): there is no ${script}")
+    endif()
+    get_filename_component(folder ${script} DIRECTORY)
+    get_filename_component(module ${script} NAME)
+    add_test(NAME ${name}
+             COMMAND ${Python3_EXECUTABLE} -m unittest discover -v -s ${folder} -p ${module})
     orvi_test_properties(${name})
 endfunction()
 

@@ -65,6 +65,3 @@ class PETables(unittest.TestCase):
         self.assertIn("\t[   0] UninstInitialize\n\t[   1] UninstUnInitialize\n\t[   2] addPath\n"
                       "\t[   3] runXconfig\n\n", dump)
 
-
-if __name__ == "__main__":
-    unittest.main()

@@ -102,6 +102,3 @@ class Packages(unittest.TestCase):
             self.assertEqual((shown.err, lint.status, lint.out + lint.err, f"orvi-wintools {V}" in
                               shown.out.decode()), (b"", 0, b"", True))
 
-
-if __name__ == "__main__":
-    unittest.main()

@@ -107,6 +107,3 @@ class Glimhtml(unittest.TestCase):
             seen = call("POST", session + "/execute/sync", {"script": READ, "args": []})
             self.assertEqual(seen, expected(text, title), name)
 
-
-if __name__ == "__main__":
-    unittest.main()

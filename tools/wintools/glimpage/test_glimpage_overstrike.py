@@ -99,6 +99,3 @@ class Program(unittest.TestCase):
             os.close(master)
             self.assertEqual((result.returncode, out, result.stderr), expected)
 
-
-if __name__ == "__main__":
-    unittest.main()
