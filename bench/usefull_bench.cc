@@ -10,27 +10,32 @@
 
 #include <string>
 
-#include "portable.h"
+#include "usefull.h"
+
+namespace {
+long reallocations;
+} // namespace
 
 // Linked with -Wl,--wrap=realloc: every realloc of the library is counted.
 extern "C" void *__real_realloc(void *block, size_t size);
-static long reallocations;
 extern "C" void *__wrap_realloc(void *block, size_t size) {
     reallocations++;
     return __real_realloc(block, size);
 }
 
+namespace {
+
 // Processor time of this process: the machine may be shared, and the wall
 // clock would count the other programs' turns.
-static double now(void) {
+double now() {
     timespec t;
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
 }
 
 // Lines of 63 characters and a newline; a joined input ends each line but the
 // last with a backslash, a paragraph ends with a terminator line.
-static std::string writeInput(const char *dir, long bytes, bool joined) {
+std::string writeInput(const char *dir, long bytes, bool joined) {
     std::string path = std::string(dir) + (joined ? "/joined.txt" : "/paragraph.txt");
     FILE *out = fopen(path.c_str(), "w");
     if (!out) {
@@ -40,7 +45,7 @@ static std::string writeInput(const char *dir, long bytes, bool joined) {
     char line[65];
     for (long written = 0; written < bytes; written += 64) {
         for (int i = 0; i < 62; i++)
-            line[i] = char('a' + (written / 64 + i) % 26);
+            line[i] = static_cast<char>('a' + (written / 64 + i) % 26);
         line[62] = joined ? '\\' : 'x';
         line[63] = '\n';
         fwrite(line, 1, 64, out);
@@ -50,8 +55,8 @@ static std::string writeInput(const char *dir, long bytes, bool joined) {
     return path;
 }
 
-static void measure(const char *dir, int megabytes, bool joined) {
-    std::string path = writeInput(dir, long(megabytes) << 20, joined);
+void measure(const char *dir, int megabytes, bool joined) {
+    std::string path = writeInput(dir, static_cast<long>(megabytes) << 20, joined);
     FILE *in = fopen(path.c_str(), "r");
     reallocations = 0;
     double start = now();
@@ -60,11 +65,14 @@ static void measure(const char *dir, int megabytes, bool joined) {
     size_t length = strlen(text);
     printf("%-13s %6d MB %10zu bytes %6ld reallocs %8.3f s cpu %8.1f MB/s %6.2f ns/byte\n",
            joined ? "readJoinedLine" : "readParagraph", megabytes, length, reallocations, seconds,
-           double(length) / 1048576.0 / seconds, seconds * 1e9 / double(length));
+           static_cast<double>(length) / 1048576.0 / seconds,
+           seconds * 1e9 / static_cast<double>(length));
     free(text);
     fclose(in);
     remove(path.c_str());
 }
+
+} // namespace
 
 int main(int argc, char **argv) {
     if (argc < 3) {

@@ -1,6 +1,8 @@
 # Releases: what every build of a deliverable carries (version resource,
-# reproducible bytes, hardening) and what `cmake --install` puts where. Included from the
-# top CMakeLists.txt before the tools; orvi_release_rules() runs after them.
+# reproducible bytes, hardening) and the README of the Windows package.
+# Included from the top CMakeLists.txt before the tools; each deliverable's
+# own version resource and install rules come with its declaration
+# (orvi_deliverable, cmake/deliverable.cmake).
 # The version is the project's (project() in the top CMakeLists.txt), the one
 # place to change it; the registry key's configuration version is its
 # major.minor (liborvi).
@@ -51,46 +53,18 @@ function(orvi_version_resource target file description)
     else()
         set(ORVI_RC_FILETYPE VFT_APP)
     endif()
-    set(rc ${PROJECT_BINARY_DIR}/version/${target}.rc)
+    set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}.rc)
     configure_file(${PROJECT_SOURCE_DIR}/cmake/version.rc.in ${rc} @ONLY)
     add_library(${target}_version OBJECT ${rc})
     target_link_libraries(${target} PRIVATE ${target}_version)
 endfunction()
 
-# Version resources and install rules, once every target exists. Windows:
-# the six deliverables in bin/ and the README as a CR LF text file
-# (README.txt). Native: the four portable tools in bin/, their manual pages in
-# share/man/man1/, each page's footer naming the release.
-function(orvi_release_rules)
-    set(wintools ${PROJECT_SOURCE_DIR}/tools/wintools)
-    if(WIN32)
-        orvi_version_resource(glimpage glimpage.exe
-            "Pager for text files with highlighted regions")
-        orvi_version_resource(glimrtf glimrtf.exe
-            "Converts overstruck text to an RTF document")
-        orvi_version_resource(glimhtml glimhtml.exe
-            "Converts overstruck text to a web page")
-        orvi_version_resource(orvilib orvilib.exe
-            "Prints a value of the Orvi registry configuration")
-        orvi_version_resource(orviinst orviinst.dll
-            "Installer extension that runs the Orvi Tk shell")
-        orvi_version_resource(wideconv wideconv.exe
-            "Prints a UTF-16 or byte text file in the ANSI code page")
-        # The import library is for no one: the installer loads the DLL by name.
-        install(TARGETS glimpage glimrtf glimhtml orvilib orviinst wideconv
-                RUNTIME DESTINATION bin
-                ARCHIVE DESTINATION lib COMPONENT import-library EXCLUDE_FROM_ALL)
-        set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND PROPERTY
-                     CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/README.md)
-        file(READ ${PROJECT_SOURCE_DIR}/README.md readme)
-        string(REPLACE "\n" "\r\n" readme "${readme}")
-        file(WRITE ${PROJECT_BINARY_DIR}/README.txt "${readme}")
-        install(FILES ${PROJECT_BINARY_DIR}/README.txt DESTINATION .)
-    else()
-        install(TARGETS glimpage glimrtf glimhtml wideconv RUNTIME DESTINATION bin)
-        foreach(tool glimpage glimrtf glimhtml wideconv)
-            configure_file(${wintools}/${tool}/${tool}.1 ${PROJECT_BINARY_DIR}/man/${tool}.1 @ONLY)
-            install(FILES ${PROJECT_BINARY_DIR}/man/${tool}.1 DESTINATION share/man/man1)
-        endforeach()
-    endif()
-endfunction()
+# The README as a CR LF text file at the top of the Windows package.
+if(WIN32)
+    set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND PROPERTY
+                 CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/README.md)
+    file(READ ${PROJECT_SOURCE_DIR}/README.md readme)
+    string(REPLACE "\n" "\r\n" readme "${readme}")
+    file(WRITE ${PROJECT_BINARY_DIR}/README.txt "${readme}")
+    install(FILES ${PROJECT_BINARY_DIR}/README.txt DESTINATION .)
+endif()

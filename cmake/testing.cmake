@@ -1,6 +1,8 @@
 # Test harness. Unit tests are GoogleTest programs beside the code they test:
 # natively they run under AddressSanitizer and UBSan, cross-built under Wine.
-# End-to-end tests (tests/e2e) are Python scripts that drive the real programs.
+# End-to-end tests are Python scripts that drive the real programs: a tool's
+# beside it (declared with the tool, orvi_deliverable), what crosses tools in
+# tests/e2e, where the shared harness is.
 
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 
@@ -52,7 +54,7 @@ function(orvi_unit_test name)
     target_link_libraries(${name} PRIVATE GTest::gtest_main ${arg_LIBS})
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/include
                                ${CMAKE_CURRENT_SOURCE_DIR})
-    target_compile_options(${name} PRIVATE -Wall -Wextra -Werror)
+    target_compile_options(${name} PRIVATE ${ORVI_WARNINGS})
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     add_test(NAME ${name} COMMAND ${name})
     orvi_test_properties(${name})
@@ -69,11 +71,18 @@ function(orvi_double_byte_run name)
     endif()
 endfunction()
 
-# orvi_py_test(name script.py): an end-to-end test script (Python unittest)
-# of tests/e2e.
+# orvi_py_test(name script.py): an end-to-end test script, its path relative
+# to the calling folder: a Python unittest module, which unittest runs (the
+# scripts need no main of their own; they run with ctest's environment only).
 function(orvi_py_test name script)
+    get_filename_component(script ${script} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+    if(NOT EXISTS ${script})
+        message(FATAL_ERROR "orvi_py_test(${name}): there is no ${script}")
+    endif()
+    get_filename_component(folder ${script} DIRECTORY)
+    get_filename_component(module ${script} NAME)
     add_test(NAME ${name}
-             COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tests/e2e/${script})
+             COMMAND ${Python3_EXECUTABLE} -m unittest discover -v -s ${folder} -p ${module})
     orvi_test_properties(${name})
 endfunction()
 
@@ -95,7 +104,7 @@ function(orvi_fuzz_test name)
     endif()
     add_executable(${name} ${arg_SOURCES})
     target_link_libraries(${name} PRIVATE ${arg_LIBS})
-    target_compile_options(${name} PRIVATE -fsanitize=fuzzer -Wall -Wextra -Werror)
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer ${ORVI_WARNINGS})
     target_link_options(${name} PRIVATE -fsanitize=fuzzer)
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/include
                                ${CMAKE_CURRENT_SOURCE_DIR})

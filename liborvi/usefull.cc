@@ -2,19 +2,22 @@
 // process instead of failing, the growable byte array behind the readers,
 // string copies and case-insensitive comparisons, three text readers, the
 // escape printer and the yes/no setting reader. No platform calls here.
-#include "portable.h"
+#include "usefull.h"
 
 #include <ctype.h>
 #include <errno.h>
 #include <limits.h>
+#include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
 
 // ---- Memory --------------------------------------------------------------
 
+namespace {
+
 // Ends the process the way every exhausted allocation does: the request, a
 // colon and the system's text for errno on standard error, then status 1.
-[[noreturn]] static void exitExhausted(const char *verb, int size) {
+[[noreturn]] void exitExhausted(const char *verb, int size) {
     char text[64];
     snprintf(text, sizeof text, "%s %d bytes", verb, size);
     perror(text);
@@ -23,10 +26,12 @@
 
 // A request that cannot even be expressed as an int byte count is exhaustion
 // too; it is reported with the largest count there is.
-[[noreturn]] static void exitOversized(const char *verb) {
+[[noreturn]] void exitOversized(const char *verb) {
     errno = ENOMEM;
     exitExhausted(verb, INT_MAX);
 }
+
+} // namespace
 
 void *allocOrExit(void *block, int size) {
     if (size <= 0) size = 1;
@@ -48,6 +53,8 @@ int floorLog2(int n) {
     return log;
 }
 
+namespace {
+
 // The 16 bytes in front of a GrowArray's elements.
 struct ArrayHeader {
     int32_t creationSize; // bytes asked for when the array was made
@@ -57,47 +64,49 @@ struct ArrayHeader {
 };
 static_assert(sizeof(ArrayHeader) == 16, "the elements start 16 bytes into the block");
 
-static ArrayHeader *headerOf(void *array) {
+ArrayHeader *headerOf(void *array) {
     return reinterpret_cast<ArrayHeader *>(static_cast<char *>(array) - sizeof(ArrayHeader));
 }
 
-static void *elementsOf(ArrayHeader *header) {
+void *elementsOf(ArrayHeader *header) {
     return header + 1;
 }
 
 // The largest need whose block (the next power of two at or above need + 32,
 // less 16) still has a size that the header's signed fields can hold.
-static const int64_t largestNeed = (int64_t(1) << 31) - 32;
+const int64_t LargestNeed = (static_cast<int64_t>(1) << 31) - 32;
 
 // The block for a need: the smallest power of two at least need + 32, less 16,
 // so that needs 1-32 get 48 bytes, 33-96 get 112 and so on.
-static uint32_t blockSizeFor(int32_t need) {
-    return (uint32_t(1) << (floorLog2(need + 31) + 1)) - 16;
+uint32_t blockSizeFor(int32_t need) {
+    return (static_cast<uint32_t>(1) << (floorLog2(need + 31) + 1)) - 16;
 }
+
+} // namespace
 
 void *growArray(void *array, int count, int size) {
     // The product is taken in 64 bits: an int product could overflow.
-    int64_t product = int64_t(count) * int64_t(size);
+    int64_t product = static_cast<int64_t>(count) * size;
     if (product <= 0) product = 1;
     const char *verb = array ? "realloc" : "malloc";
-    if (product > largestNeed) exitOversized(verb);
-    int32_t need = int32_t(product);
+    if (product > LargestNeed) exitOversized(verb);
+    int32_t need = static_cast<int32_t>(product);
     uint32_t blockSize = blockSizeFor(need);
     if (!array) {
         ArrayHeader *header = static_cast<ArrayHeader *>(malloc(blockSize));
-        if (!header) exitExhausted(verb, int(blockSize));
+        if (!header) exitExhausted(verb, static_cast<int>(blockSize));
         header->creationSize = need;
         header->usedSize = need;
         header->blockSize = blockSize;
         return elementsOf(header);
     }
     ArrayHeader *header = headerOf(array);
-    if (header->blockSize >= uint32_t(need) + 16) {
+    if (header->blockSize >= static_cast<uint32_t>(need) + 16) {
         header->usedSize = need;
         return array;
     }
     header = static_cast<ArrayHeader *>(realloc(header, blockSize));
-    if (!header) exitExhausted(verb, int(blockSize));
+    if (!header) exitExhausted(verb, static_cast<int>(blockSize));
     header->usedSize = need;
     header->blockSize = blockSize;
     return elementsOf(header);
@@ -123,11 +132,15 @@ void *finishArray(void *array) {
 
 // ---- Strings -------------------------------------------------------------
 
+namespace {
+
 // Bytes for a string of the given length and its NUL, as allocOrExit's int.
-static int stringBlockSize(size_t length, const char *verb) {
-    if (length >= size_t(INT_MAX)) exitOversized(verb);
-    return int(length + 1);
+int stringBlockSize(size_t length, const char *verb) {
+    if (length >= static_cast<size_t>(INT_MAX)) exitOversized(verb);
+    return static_cast<int>(length + 1);
 }
+
+} // namespace
 
 char *copyString(const char *s) {
     if (!s) s = "";
@@ -147,16 +160,18 @@ char *appendString(char *s, const char *t) {
     return s;
 }
 
+namespace {
+
 // ctype functions take the character as an unsigned char value: a plain char
 // above 127 would be negative and undefined behaviour.
-static int lowerOf(char c) {
+int lowerOf(char c) {
     return tolower(static_cast<unsigned char>(c));
 }
-static int upperOf(char c) {
+int upperOf(char c) {
     return toupper(static_cast<unsigned char>(c));
 }
 
-static char *mappedCopy(const char *s, int (*map)(char)) {
+char *mappedCopy(const char *s, int (*map)(char)) {
     if (!s) s = "";
     size_t length = strlen(s);
     char *copy = static_cast<char *>(allocOrExit(nullptr, stringBlockSize(length, "malloc")));
@@ -165,6 +180,8 @@ static char *mappedCopy(const char *s, int (*map)(char)) {
     copy[length] = '\0';
     return copy;
 }
+
+} // namespace
 
 char *upperCopy(const char *s) {
     return mappedCopy(s, upperOf);
@@ -192,39 +209,43 @@ int compareNoCaseN(const char *a, const char *b, int n) {
 
 // ---- Stream readers ------------------------------------------------------
 
+namespace {
+
 // A byte GrowArray filled one character at a time.
 struct ByteBuffer {
     char *bytes;
     int count;
 };
 
-static void appendByte(ByteBuffer *buffer, char c) {
+void appendByte(ByteBuffer *buffer, char c) {
     if (buffer->count == INT_MAX) exitOversized("realloc");
     buffer->bytes = static_cast<char *>(growArray(buffer->bytes, buffer->count + 1, 1));
     buffer->bytes[buffer->count++] = c;
 }
 
 // The text up to its first NUL as a plain string; the array is released.
-static char *finishText(ByteBuffer *buffer) {
+char *finishText(ByteBuffer *buffer) {
     appendByte(buffer, '\0');
     char *text = copyString(buffer->bytes);
     freeArray(buffer->bytes);
     return text;
 }
 
-static void writePrompt(const char *prompt, FILE *promptStream) {
+void writePrompt(const char *prompt, FILE *promptStream) {
     if (prompt && promptStream) fputs(prompt, promptStream);
 }
 
 // The newline just stored at position p ends a line made of one terminator
 // character. A NUL byte is no terminator although strchr finds the string's
 // own end for it.
-static bool endsParagraph(const char *bytes, int p, const char *terminators) {
+bool endsParagraph(const char *bytes, int p, const char *terminators) {
     if (p < 1) return false;
     char last = bytes[p - 1];
     if (last == '\0' || !strchr(terminators, last)) return false;
     return p == 1 || bytes[p - 2] == '\n';
 }
+
+} // namespace
 
 char *readParagraph(FILE *in, const char *terminators, const char *prompt, FILE *promptStream) {
     ByteBuffer buffer = {nullptr, 0};
@@ -248,11 +269,13 @@ char *readParagraph(FILE *in, const char *terminators, const char *prompt, FILE 
     return finishText(&buffer);
 }
 
+namespace {
+
 // fgets does not say how many bytes it read, and a NUL byte in the input makes
 // strlen stop short. The region is therefore filled with newlines first: fgets
 // ends what it wrote with a NUL, so the last byte that is not a newline is that
 // NUL. Returns the count of bytes read, or -1 at end of input.
-static int readChunk(char *region, int size, FILE *in) {
+int readChunk(char *region, int size, FILE *in) {
     memset(region, '\n', size);
     if (!fgets(region, size, in)) return -1;
     int end = size - 1;
@@ -260,6 +283,8 @@ static int readChunk(char *region, int size, FILE *in) {
         end--;
     return end;
 }
+
+} // namespace
 
 // A line's NUL bytes stay in the buffer: the caller sees the text up to the
 // first of them, and the rest of that line is consumed, not joined to the next.
@@ -305,6 +330,14 @@ char *readJoinedLine(FILE *in) {
 
 // ---- Character escapes ---------------------------------------------------
 
+namespace {
+
+// The control characters with a letter of their own, and their letters.
+const char EscapedControls[] = "\b\t\n\v\f\r";
+const char EscapeLetters[] = "btnvfr";
+
+} // namespace
+
 void printEscapedChar(FILE *out, int c) {
     // Codes are 0-255; a plain char above 127 arrives negative.
     c = static_cast<unsigned char>(c);
@@ -315,12 +348,11 @@ void printEscapedChar(FILE *out, int c) {
     putc('\\', out);
     // The control characters with a letter of their own, then the quotes and
     // the backslash as themselves, anything else in three octal digits.
-    static const char controls[] = "\b\t\n\v\f\r", letters[] = "btnvfr";
-    const char *control = c != 0 ? strchr(controls, c) : nullptr;
+    const char *control = c != 0 ? strchr(EscapedControls, c) : nullptr;
     if (c == 0)
         putc('0', out);
     else if (control)
-        putc(letters[control - controls], out);
+        putc(EscapeLetters[control - EscapedControls], out);
     else if (c == '"' || c == '\'' || c == '\\')
         putc(c, out);
     else
@@ -329,13 +361,17 @@ void printEscapedChar(FILE *out, int c) {
 
 // ---- Settings ------------------------------------------------------------
 
+namespace {
+
 // atoi's result for out-of-range digits is undefined: clamp to int instead.
-static int leadingNumber(const char *text) {
+int leadingNumber(const char *text) {
     long value = strtol(text, nullptr, 10);
     if (value > INT_MAX) return INT_MAX;
     if (value < INT_MIN) return INT_MIN;
-    return int(value);
+    return static_cast<int>(value);
 }
+
+} // namespace
 
 int parseFlag(const char *text, int defaultValue) {
     if (!text) return defaultValue;

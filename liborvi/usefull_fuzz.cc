@@ -1,7 +1,7 @@
 // Fuzzer of the utilities' readers and flag parser: the stream read to its end
 // and once more, each result against a reference over the whole input (byte 0
 // picks the reader and terminators), and the stream as a setting for parseFlag.
-#include "portable.h"
+#include "usefull.h"
 
 #include <limits.h>
 #include <stdint.h>

@@ -11,7 +11,7 @@
 
 #include <string>
 
-#include "portable.h"
+#include "usefull.h"
 
 // Under AddressSanitizer a request that cannot be met gives null, as it does
 // without it, instead of aborting.

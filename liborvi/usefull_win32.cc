@@ -1,13 +1,15 @@
 // Windows services of the module usefull: the suite's library directory, paths
 // of files inside it, and an environment lookup that falls back on the ORVI_
 // values of the configuration key.
-#include "orviconf.h"
+#include "config_win32.h"
+#include "usefull_win32.h"
+#include "version.h"
 
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
-char *libraryDirectory(void) {
+char *libraryDirectory() {
     char *path = nullptr;
     if (makeKeyPath(configVersion, &path) != 0) {
         fprintf(stderr, "bad orvi key\n");
@@ -31,34 +33,38 @@ char *libraryDirectory(void) {
 
 // ---- Paths inside the library directory ----------------------------------
 
-static const int pathBufferSize = 1024;
-static char libraryPathBuffer[pathBufferSize];
-static int libraryDirectoryLength;
-static int libraryDirectoryFromRegistry;
+namespace {
+
+const int PathBufferSize = 1024;
+char libraryPathBuffer[PathBufferSize];
+int libraryDirectoryLength;
+int libraryDirectoryFromRegistry;
 
 // A path that would not fit the buffer ends the process rather than being cut
 // short or written past the buffer's end.
-[[noreturn]] static void exitPathTooLong(const char *name) {
+[[noreturn]] void exitPathTooLong(const char *name) {
     fprintf(stderr, "library path too long: %s\n", name);
     exit(1);
 }
 
 // The directory is read once per process and kept in its short form, which
 // has no spaces for the command lines it ends up in.
-static void computeLibraryDirectory(void) {
+void computeLibraryDirectory() {
     const char *directory = libraryDirectory();
     size_t length = strlen(directory);
-    if (length >= size_t(pathBufferSize)) exitPathTooLong(directory);
+    if (length >= static_cast<size_t>(PathBufferSize)) exitPathTooLong(directory);
     memcpy(libraryPathBuffer, directory, length + 1);
-    GetShortPathNameA(libraryPathBuffer, libraryPathBuffer, pathBufferSize);
-    libraryDirectoryLength = int(strlen(libraryPathBuffer));
+    GetShortPathNameA(libraryPathBuffer, libraryPathBuffer, PathBufferSize);
+    libraryDirectoryLength = static_cast<int>(strlen(libraryPathBuffer));
     if (libraryDirectoryLength != 0) {
         libraryDirectoryFromRegistry = 1;
         return;
     }
     strcpy(libraryPathBuffer, "orvilib");
-    libraryDirectoryLength = int(strlen(libraryPathBuffer));
+    libraryDirectoryLength = static_cast<int>(strlen(libraryPathBuffer));
 }
+
+} // namespace
 
 char *libraryPath(const char *name) {
     if (libraryDirectoryLength == 0) computeLibraryDirectory();
@@ -69,7 +75,8 @@ char *libraryPath(const char *name) {
     }
     size_t nameLength = strlen(name);
     // The backslash, the name and its NUL after the directory.
-    if (nameLength + 2 > size_t(pathBufferSize - libraryDirectoryLength)) exitPathTooLong(name);
+    if (nameLength + 2 > static_cast<size_t>(PathBufferSize - libraryDirectoryLength))
+        exitPathTooLong(name);
     *end = '\\';
     memcpy(end + 1, name, nameLength + 1);
     return libraryPathBuffer;
@@ -83,25 +90,27 @@ char *libraryPathOrExit(const char *name) {
 
 // ---- Environment with the registry behind it -----------------------------
 
+namespace {
+
 // The settings that the installation may record in place of the environment,
 // in the order in which the table is filled.
-static const char *const configEnvironmentNames[] = {
+const char *const ConfigEnvironmentNames[] = {
     "ORVI_BLOCKONLY", "ORVI_COMPRESS",  "ORVI_COST", "ORVI_DIR",   "ORVI_SIGNAL",
     "ORVI_TEST",      "ORVI_TEST_FILE", "ORVI_TMP",  "ORVI_TRACE", "ORVI_UMASK",
 };
-static const int configEnvironmentSlots = 16;
-static_assert(sizeof configEnvironmentNames / sizeof *configEnvironmentNames <
-                  configEnvironmentSlots,
+const int ConfigEnvironmentSlots = 16;
+static_assert(sizeof ConfigEnvironmentNames / sizeof *ConfigEnvironmentNames <
+                  ConfigEnvironmentSlots,
               "the table keeps a slot for its null terminator");
 
 // (char **)-1 until built, null when building failed; read through
 // configGetenv.
-static char **const configEnvironmentUnbuilt = reinterpret_cast<char **>(intptr_t(-1));
-static char **ConfigEnvironment = configEnvironmentUnbuilt;
+char **const ConfigEnvironmentUnbuilt = reinterpret_cast<char **>(static_cast<intptr_t>(-1));
+char **ConfigEnvironment = ConfigEnvironmentUnbuilt;
 
 // The table from the configuration key, or null after a box saying why.
-static char **buildConfigEnvironment(void) {
-    char **table = static_cast<char **>(calloc(configEnvironmentSlots, sizeof(char *)));
+char **buildConfigEnvironment() {
+    char **table = static_cast<char **>(calloc(ConfigEnvironmentSlots, sizeof(char *)));
     if (!table) {
         errorBox("No memory for orvi environment");
         return nullptr;
@@ -121,16 +130,18 @@ static char **buildConfigEnvironment(void) {
     }
     free(path);
     int filled = 0;
-    for (const char *name : configEnvironmentNames)
+    for (const char *name : ConfigEnvironmentNames)
         if (makeEnvEntry(list, name, &table[filled]) == 0) filled++;
     table[filled] = nullptr;
     freeConfigValues(list);
     return table;
 }
 
+} // namespace
+
 // Built once per process; a failure shows its box once and is not retried.
-void loadConfigEnvironment(void) {
-    if (ConfigEnvironment == configEnvironmentUnbuilt) ConfigEnvironment = buildConfigEnvironment();
+void loadConfigEnvironment() {
+    if (ConfigEnvironment == ConfigEnvironmentUnbuilt) ConfigEnvironment = buildConfigEnvironment();
 }
 
 char *configGetenv(const char *name) {
@@ -142,7 +153,8 @@ char *configGetenv(const char *name) {
     size_t length = strlen(name);
     for (char **entry = ConfigEnvironment; *entry; entry++) {
         const char *equals = strchr(*entry, '=');
-        if (equals && size_t(equals - *entry) == length && strncmp(*entry, name, length) == 0)
+        if (equals && static_cast<size_t>(equals - *entry) == length &&
+            strncmp(*entry, name, length) == 0)
             return const_cast<char *>(equals + 1);
     }
     return notSet;

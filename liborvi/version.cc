@@ -1,6 +1,6 @@
 // The configuration version and the registry key path built from it. Portable:
 // no Windows headers, so the native unit tests can exercise it under ASan.
-#include "portable.h"
+#include "version.h"
 
 #include <limits.h>
 #include <stdlib.h>
@@ -9,13 +9,15 @@
 // The release's major.minor, from the project version (liborvi/CMakeLists.txt).
 const char configVersion[] = ORVI_CONFIG_VERSION;
 
-static const char keyPrefix[] = "SOFTWARE\\Kestrova\\Vemto\\";
+namespace {
+
+const char KeyPrefix[] = "SOFTWARE\\Kestrova\\Vemto\\";
 
 // Cuts the next dot-separated token out of *cursor in place: runs of dots
 // count as one separator, leading and trailing dots give no token. Returns the
 // token, or null when only dots (or nothing) remain. The position lives in the
 // caller's cursor, so no other tokenizing in the process can disturb it.
-static char *nextVersionToken(char **cursor) {
+char *nextVersionToken(char **cursor) {
     char *p = *cursor;
     while (*p == '.')
         p++;
@@ -34,7 +36,7 @@ static char *nextVersionToken(char **cursor) {
 // atoi's reading (leading white space, an optional sign, decimal digits, 0
 // when there are none) with out-of-range numbers clamped, since atoi's
 // overflow is undefined.
-static int32_t versionNumberOf(const char *text) {
+int32_t versionNumberOf(const char *text) {
     while (*text == ' ' || (*text >= '\t' && *text <= '\r'))
         text++;
     bool negative = false;
@@ -42,15 +44,18 @@ static int32_t versionNumberOf(const char *text) {
     int64_t value = 0;
     for (; *text >= '0' && *text <= '9'; text++) {
         value = value * 10 + (*text - '0');
-        if (value > (int64_t)INT32_MAX + 1) value = (int64_t)INT32_MAX + 1;
+        if (value > static_cast<int64_t>(INT32_MAX) + 1)
+            value = static_cast<int64_t>(INT32_MAX) + 1;
     }
-    if (negative) return (int32_t)-value;
-    return value > INT32_MAX ? INT32_MAX : (int32_t)value;
+    if (negative) return static_cast<int32_t>(-value);
+    return value > INT32_MAX ? INT32_MAX : static_cast<int32_t>(value);
 }
+
+} // namespace
 
 int parseVersion(const char *text, VersionNumber *out) {
     size_t size = strlen(text) + 1;
-    char *scratch = (char *)malloc(size);
+    char *scratch = static_cast<char *>(malloc(size));
     if (scratch == nullptr) return -1;
     memcpy(scratch, text, size);
 
@@ -73,11 +78,11 @@ int parseVersion(const char *text, VersionNumber *out) {
 }
 
 int makeKeyPath(const char *version, char **out) {
-    size_t prefixLength = sizeof keyPrefix - 1;
+    size_t prefixLength = sizeof KeyPrefix - 1;
     size_t versionLength = strlen(version);
-    *out = (char *)malloc(prefixLength + versionLength + 1);
+    *out = static_cast<char *>(malloc(prefixLength + versionLength + 1));
     if (*out == nullptr) return -1;
-    memcpy(*out, keyPrefix, prefixLength);
+    memcpy(*out, KeyPrefix, prefixLength);
     memcpy(*out + prefixLength, version, versionLength + 1);
     return 0;
 }

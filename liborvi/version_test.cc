@@ -1,6 +1,6 @@
 // parseVersion: tokens between runs of dots, numbers read as atoi reads them
 // but saturated, a text without a usable major number rejected untouched.
-#include "portable.h"
+#include "version.h"
 
 #include <gtest/gtest.h>
 

@@ -1,16 +1,19 @@
 #!/bin/sh
 # Makes the release packages in build/dist (or DIR):
-#   orvi-wintools-V-win32.zip          the six Windows deliverables and
+#   orvi-wintools-V-win32.zip          the Windows deliverables and
 #                                      README.txt (CR LF), at the top level
-#   orvi-wintools-V-linux-ARCH.tar.gz  glimpage, glimrtf, glimhtml, wideconv
-#                                      and their manual pages, in
-#                                      orvi-wintools-V/
+#   orvi-wintools-V-linux-ARCH.tar.gz  the native tools and their manual
+#                                      pages, in orvi-wintools-V/
 #   orvi-wintools_V_DEBARCH.deb        the same as a Debian package, in /usr,
 #                                      with the files of packaging/
 #   SHA256SUMS                         of the three
 # V is the project version (project() in CMakeLists.txt).
 #
 #   sh scripts/package.sh [--check] [DIR]
+#
+# What each package holds is what the deliverables' declarations install
+# (orvi_deliverable in each tool's CMakeLists.txt); only the Debian
+# description below is prose, to be kept in step by hand.
 #
 # The files git tracks are copied to a scratch tree beside DIR (DIR.work),
 # built there without the tests, and installed stripped (the native programs

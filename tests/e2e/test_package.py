@@ -10,14 +10,14 @@ import tempfile
 import unittest
 
 import orvitest
-import test_imports
+import test_imports_win32 as test_imports
 
 V = re.search(r"project\(\w+ VERSION (\S+)", pathlib.Path(orvitest.SOURCE, "CMakeLists.txt")
               .read_text()).group(1)
 ZIP, TARBALL = f"orvi-wintools-{V}-win32.zip", f"orvi-wintools-{V}-linux-x86_64.tar.gz"
 DEB = f"orvi-wintools_{V}_amd64.deb"
 EXAMPLES = os.path.join(orvitest.SOURCE, "examples")
-GOLDEN = pathlib.Path(orvitest.SOURCE, "tests/e2e/golden/glimpage/hello.txt").read_bytes()  # CR LF
+GOLDEN = pathlib.Path(orvitest.SOURCE, "tools/wintools/glimpage/golden/hello.txt").read_bytes()
 STRINGS = ["FileDescription", "FileVersion", "InternalName", "LegalCopyright", "OriginalFilename",
            "ProductName", "ProductVersion"]  # all verinfo.exe is asked for: no copyright line
 RESOURCE = (r"^FileDescription=[A-Z][^\r]{{10,70}}\r\nFileVersion={v}.0\r\n"
@@ -95,13 +95,10 @@ class Packages(unittest.TestCase):
         self.assertEqual(self.run_example(tool), GOLDEN.replace(b"\r\n", b"\n"))
         self.assertEqual(orvitest.run([tool("wideconv"), self.cafe], env={"LC_ALL": "C.UTF-8"}).out,
                          "café".encode())
-        for name in ("glimpage", "glimrtf", "glimhtml", "wideconv"):
-            page = os.path.join(root, f"usr/share/man/man1/{name}.1.gz")
+        for name in (page for _, _, _, page in test_imports.DECLARED if page != "-"):
+            page = os.path.join(root, f"usr/share/man/man1/{name}.gz")
             shown = orvitest.run(["man", "--warnings", "-l", page])
             lint = orvitest.run(["mandoc", "-T", "lint", "-W", "warning", page])
             self.assertEqual((shown.err, lint.status, lint.out + lint.err, f"orvi-wintools {V}" in
                               shown.out.decode()), (b"", 0, b"", True))
 
-
-if __name__ == "__main__":
-    unittest.main()

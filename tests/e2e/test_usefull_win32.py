@@ -63,6 +63,3 @@ class RegistryServicesTest(orvitest.ConfigKeyTest):
         self.assertTrue(boxes[0].text.startswith(b"Can't get Orvi keylist\n") and
                         boxes[1].text.startswith(b"Can't\n") and len(boxes[1].text) > 8, boxes)
 
-
-if __name__ == "__main__":
-    unittest.main()

@@ -8,13 +8,17 @@
 #include <limits.h>
 #include <windows.h>
 
+namespace {
+
 // A write into a pipe fails when its reader has gone. The runtime has no errno
 // for that (Windows says ERROR_NO_DATA, Wine ERROR_PIPE_NOT_CONNECTED, and
 // Wine's runtime clears the last error in binary mode): it says EINVAL. Name
 // it EPIPE, as POSIX does, so that isClosedPipe knows it.
-static void nameClosedPipe(int fd) {
+void nameClosedPipe(int fd) {
     if (GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(fd))) == FILE_TYPE_PIPE) errno = EPIPE;
 }
+
+} // namespace
 
 // The runtime already reads a pipe whose writer has closed (ERROR_BROKEN_PIPE)
 // as its end, 0, and Wine waits for data on a descriptor that a Unix program

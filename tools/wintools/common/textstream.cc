@@ -13,9 +13,9 @@
 
 namespace {
 
-const unsigned char carriageReturn = 13;
-const unsigned char lineFeed = 10;
-const unsigned char controlZ = 0x1A;
+const unsigned char CarriageReturn = 13;
+const unsigned char LineFeed = 10;
+const unsigned char ControlZ = 0x1A;
 
 // Decoding looks at four bytes at a time and copies words where there is
 // nothing to translate: lines run to dozens of bytes, and the C runtime that
@@ -36,8 +36,8 @@ bool hasByte(uint32_t word, uint32_t pattern) {
     return ((x - 0x01010101u) & ~x & 0x80808080u) != 0;
 }
 
-const uint32_t carriageReturns = 0x0D0D0D0Du;
-const uint32_t controlZs = 0x1A1A1A1Au;
+const uint32_t CarriageReturns = 0x0D0D0D0Du;
+const uint32_t ControlZs = 0x1A1A1A1Au;
 
 } // namespace
 
@@ -45,14 +45,14 @@ size_t decodeTextBlock(TextDecoder *decoder, unsigned char *data, size_t size) {
     decoder->carriageReturnHeld = false;
     if (decoder->ended) return 0;
     // Where Ctrl+Z is data the word test looks for carriage returns only.
-    const uint32_t ends = decoder->controlZIsData ? carriageReturns : controlZs;
+    const uint32_t ends = decoder->controlZIsData ? CarriageReturns : ControlZs;
     size_t i = 0;
     size_t out = 0;
     while (i < size) {
         if (size - i >= 4) {
             // Loaded before stored: the store may overlap it when out < i.
             uint32_t word = loadWord(data + i);
-            if (!hasByte(word, carriageReturns) && !hasByte(word, ends)) {
+            if (!hasByte(word, CarriageReturns) && !hasByte(word, ends)) {
                 storeWord(data + out, word);
                 out += 4;
                 i += 4;
@@ -60,21 +60,21 @@ size_t decodeTextBlock(TextDecoder *decoder, unsigned char *data, size_t size) {
             }
         }
         unsigned char c = data[i];
-        if (c == controlZ && !decoder->controlZIsData) {
+        if (c == ControlZ && !decoder->controlZIsData) {
             decoder->ended = true;
             break;
         }
-        if (c != carriageReturn) {
+        if (c != CarriageReturn) {
             data[out++] = c;
             ++i;
         } else if (i + 1 == size) {
             decoder->carriageReturnHeld = true;
             ++i;
-        } else if (data[i + 1] == lineFeed) {
-            data[out++] = lineFeed;
+        } else if (data[i + 1] == LineFeed) {
+            data[out++] = LineFeed;
             i += 2;
         } else {
-            data[out++] = carriageReturn;
+            data[out++] = CarriageReturn;
             ++i;
         }
     }
@@ -86,7 +86,7 @@ namespace {
 unsigned char *expandBytes(const unsigned char *bytes, const unsigned char *end,
                            unsigned char *out) {
     for (; bytes < end; ++bytes) {
-        if (*bytes == lineFeed) *out++ = carriageReturn;
+        if (*bytes == LineFeed) *out++ = CarriageReturn;
         *out++ = *bytes;
     }
     return out;
@@ -99,7 +99,7 @@ unsigned char *expandBytes(const unsigned char *bytes, const unsigned char *end,
 // more are left; out must have room for twice what is left.
 __attribute__((target("sse2"))) unsigned char *
 expandBlocks(const unsigned char **bytes, const unsigned char *end, unsigned char *out) {
-    const __m128i lineFeeds = _mm_set1_epi8(lineFeed);
+    const __m128i lineFeeds = _mm_set1_epi8(LineFeed);
     while (end - *bytes >= 16) {
         __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(*bytes));
         // Stored whole; what follows a line feed is stored again after its CR LF.
@@ -109,8 +109,8 @@ expandBlocks(const unsigned char **bytes, const unsigned char *end, unsigned cha
         out += plain;
         *bytes += plain;
         if (found != 0) {
-            *out++ = carriageReturn;
-            *out++ = lineFeed;
+            *out++ = CarriageReturn;
+            *out++ = LineFeed;
             ++*bytes;
         }
     }
@@ -143,7 +143,7 @@ int readText(TextReader *reader, unsigned char *buffer, int capacity) {
         // so that a pair split between two reads still becomes a line feed.
         int held = 0;
         if (reader->decoder.carriageReturnHeld) {
-            buffer[0] = carriageReturn;
+            buffer[0] = CarriageReturn;
             held = 1;
         }
         int got = reader->read(reader->handle, buffer + held, capacity - held);
@@ -169,7 +169,7 @@ unsigned char expanded[2 * ExpandPiece];
 } // namespace
 
 int readFilterInput(TextReader *reader, unsigned char *buffer, int size) {
-    if (!platformTextStreams) return readDescriptor(0, buffer, size);
+    if (!PlatformTextStreams) return readDescriptor(0, buffer, size);
     int got = readText(reader, buffer, size);
     if (got < 0) errno = reader->error;
     return got;
@@ -181,7 +181,7 @@ int writeText(TextWriter *writer, const void *bytes, size_t count) {
         size_t piece = count;
         const unsigned char *out = next;
         size_t length = piece;
-        if (platformTextStreams) {
+        if (PlatformTextStreams) {
             if (piece > ExpandPiece) piece = ExpandPiece;
             length = expandLineFeeds(next, piece, expanded);
             out = expanded;

@@ -15,9 +15,9 @@
 // (Windows), so that a tool must apply these rules itself when it reads and
 // writes in binary blocks. Elsewhere bytes pass as they are.
 #ifdef _WIN32
-constexpr bool platformTextStreams = true;
+constexpr bool PlatformTextStreams = true;
 #else
-constexpr bool platformTextStreams = false;
+constexpr bool PlatformTextStreams = false;
 #endif
 
 // Reads up to size bytes into buffer. Returns the count read, 0 at the end of

@@ -44,7 +44,7 @@ int readPiece(void *handle, unsigned char *buffer, int capacity) {
 std::string decoded(const uint8_t *data, size_t size, bool controlZIsData) {
     std::string text;
     for (size_t i = 0; i < size && (controlZIsData || data[i] != 0x1A); i++)
-        if (data[i] != '\r' || i + 1 == size || data[i + 1] != '\n') text += char(data[i]);
+        if (data[i] != '\r' || i + 1 == size || data[i + 1] != '\n') text += data[i];
     return text;
 }
 
@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::vector<unsigned char> expanded(2 * size);
     std::string lines;
     for (size_t i = 0; i < size; i++)
-        lines += data[i] == '\n' ? std::string("\r\n") : std::string(1, char(data[i]));
+        lines += data[i] == '\n' ? std::string("\r\n") : std::string(1, data[i]);
     size_t length = expandLineFeeds(data, size, expanded.data());
     if (std::string(expanded.begin(), expanded.begin() + length) != lines) abort();
     return 0;

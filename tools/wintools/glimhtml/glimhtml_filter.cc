@@ -82,7 +82,7 @@ constexpr ByteTable makeByteTable() {
     return table;
 }
 
-constexpr ByteTable byteTable = makeByteTable();
+constexpr ByteTable ByteClasses = makeByteTable();
 
 const unsigned char Backspace = 8;
 
@@ -143,7 +143,7 @@ void putShown(char *&out, const Character &character, bool inListing) {
     switch (character.kind) {
     case CharacterKind::Visible:
     case CharacterKind::Blank:
-        if (code < 0x80 && byteTable.of[code] == Escaped)
+        if (code < 0x80 && ByteClasses.of[code] == Escaped)
             putEscaped(out, static_cast<unsigned char>(code));
         else if (code == '"' && !inListing)
             put(out, "&quot;");
@@ -316,7 +316,7 @@ int putCharacter(Cursor &c, const unsigned char *text, size_t size, bool atEnd, 
 
 // Whether p starts a mark before a character that is copied as it is.
 inline bool copiedMark(const unsigned char *p, const unsigned char *end) {
-    return end - p >= 3 && p[0] == '_' && p[1] == Backspace && byteTable.of[p[2]] == Copied;
+    return end - p >= 3 && p[0] == '_' && p[1] == Backspace && ByteClasses.of[p[2]] == Copied;
 }
 
 // Once the elements are settled, the rest of a run of characters that are
@@ -330,7 +330,7 @@ const unsigned char *copyRun(Cursor &c, const unsigned char *p, const unsigned c
     *out++ = static_cast<char>(*p++);
     for (; p < limit; ++p) {
         unsigned char byte = *p;
-        if (byteTable.of[byte] != Copied) break;
+        if (ByteClasses.of[byte] != Copied) break;
         *out++ = static_cast<char>(byte);
     }
     c.out = out;
@@ -374,7 +374,7 @@ size_t convert(Cursor &c, const unsigned char *text, size_t size, bool atEnd) {
     const unsigned char *end = text + size;
     while (p < end) {
         int length = 1;
-        switch (byteTable.of[*p]) {
+        switch (ByteClasses.of[*p]) {
         case Copied:
             makeRoom(c);
             beginCharacter(c, false);

@@ -180,13 +180,13 @@ int prompt() {
 
 void finish() {}
 
-const PagerScreen screen = {start, beginPage, highlight, put, prompt, finish};
+const PagerScreen ScreenOverConsole = {start, beginPage, highlight, put, prompt, finish};
 
 } // namespace
 
 const PagerScreen *consoleScreen(const ConsoleServices *services) {
     console = services;
-    return &screen;
+    return &ScreenOverConsole;
 }
 
 const char *failureText(const char *systemText, uint32_t code, char fallback[FailureTextSize]) {

@@ -1,7 +1,7 @@
 // glimpage_console.h: the Windows console as a screen to page on
 // (glimpage_console.cc), portable so that the tests run it natively over a
 // fake console. The console is driven through a table of its own calls, the
-// shape of the Win32 console interface: glimpage_console_win32.cc fills it
+// shape of the Win32 console interface: glimpage_system_win32.cc fills it
 // with the real calls.
 //
 // On the console, highlighted text is in the reverse of the attribute found at
@@ -58,7 +58,7 @@ struct ConsoleServices {
     void (*showFailure)(const char *caption, uint32_t code);
 };
 
-// The console screen over console: the system's (glimpage_console_win32.cc)
+// The console screen over console: the system's (glimpage_system_win32.cc)
 // or a test's fake.
 const PagerScreen *consoleScreen(const ConsoleServices *console);
 

@@ -1,6 +1,6 @@
 // glimpage_screen.h: a screen to page on, as the pager's output layer sees it.
 // Two screens implement it: the Windows console (glimpage_console.cc) and the
-// terminal of native builds (glimpage_terminal_posix.cc). The output layer
+// terminal of native builds (glimpage_system_posix.cc). The output layer
 // keeps the paging rules common to both: a page shows its rows less one and
 // then the prompt, the run's first page break is absorbed, the page size comes
 // with each new page. Everything about how text looks, where rows end and

@@ -5,8 +5,8 @@
 // The reader is strict: it takes exactly the bytes of that grammar and never
 // skips to the end of a line by itself, so a malformed line shifts how the
 // lines after it are read. Every byte sequence yields some command.
-#ifndef GLIMPAGE_SCRIPT_H
-#define GLIMPAGE_SCRIPT_H
+#ifndef ORVI_GLIMPAGE_SCRIPT_H
+#define ORVI_GLIMPAGE_SCRIPT_H
 
 #include <stdint.h>
 

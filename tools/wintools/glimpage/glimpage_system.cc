@@ -23,7 +23,7 @@ int readStandardInputBytes(void *, unsigned char *buffer, int size) {
 }
 
 TextReader standardInput = {
-    readStandardInputBytes, nullptr, {false, false, !platformTextStreams}, false};
+    readStandardInputBytes, nullptr, {false, false, !PlatformTextStreams}, false};
 
 int writeOutput(const unsigned char *bytes, int count) {
     return writeText(&standardOutput, bytes, static_cast<size_t>(count));
@@ -59,7 +59,7 @@ void *openTextFile(const char *name) {
     textFile->file = file;
     setBinaryMode(fileno(file));
     initTextReader(&textFile->text, readDescriptorHandle, descriptorHandle(fileno(file)),
-                   !platformTextStreams);
+                   !PlatformTextStreams);
     return textFile;
 }
 

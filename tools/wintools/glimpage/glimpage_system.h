@@ -1,7 +1,7 @@
 // glimpage_system.h: the pager's system layer: standard streams and text
 // files (glimpage_system.cc, alike on both platforms) and the screen, which
 // each platform's file supplies: the Windows console
-// (glimpage_console_win32.cc) or the terminal (glimpage_terminal_posix.cc).
+// (glimpage_system_win32.cc) or the terminal (glimpage_system_posix.cc).
 #ifndef ORVI_GLIMPAGE_SYSTEM_H
 #define ORVI_GLIMPAGE_SYSTEM_H
 

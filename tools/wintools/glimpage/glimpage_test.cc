@@ -7,11 +7,11 @@
 #ifdef _WIN32
 #include <windows.h>
 
-#include "orviconf.h"
+#include "config_win32.h"
 #endif
 
 using namespace std::string_literals;
-const size_t npos = std::string::npos;
+const size_t Npos = std::string::npos;
 
 namespace {
 
@@ -194,8 +194,8 @@ TEST(ConsoleFailures, ShowTheStepsCaptionRestoreTheAttributeAndEndWithStatusOne)
         captions += (fake.err.empty() ? "-" : fake.err) + "|";
         EXPECT_EQ(fake.err.empty() ? 0 : 1, status) << call;
         // The attribute is restored once known; so is the input mode.
-        EXPECT_EQ(status == 1 && call > 1, fake.log.find("box 1234 | attr 7 | ") != npos) << call;
-        EXPECT_TRUE(fake.err != "More read" || fake.log.find("key | mode 7 | box") != npos);
+        EXPECT_EQ(status == 1 && call > 1, fake.log.find("box 1234 | attr 7 | ") != Npos) << call;
+        EXPECT_TRUE(fake.err != "More read" || fake.log.find("key | mode 7 | box") != Npos);
     }
     EXPECT_EQ("Invalid std handle|-|Write file|-|Set cursor position|Set window position|"
               "Reverse Mode|Normal Mode|-|-|More In|More mode in|More mode out|More read|"

@@ -1,5 +1,5 @@
 // glimrtf_filter.cc: the state machine that turns overstruck text into RTF.
-#include "glimrtf.h"
+#include "glimrtf_filter.h"
 
 #include <stdint.h>
 #include <string.h>
@@ -41,7 +41,7 @@ constexpr ByteTable makeByteTable() {
 // The ASCII half is fixed; startRtf sets the rest from the character model.
 ByteTable byteTable = makeByteTable();
 
-const unsigned char backspace = 8;
+const unsigned char Backspace = 8;
 
 // Control strings padded to a fixed size, so that writing one is a copy of
 // constant length; only `length` bytes count.
@@ -54,23 +54,23 @@ struct PaddedString {
     { s, sizeof(s) - 1 }
 
 // Indexed by style code.
-const PaddedString styleStrings[] = {
+const PaddedString StyleStrings[] = {
     PADDED("\\plain\\f2\\fs20\\b "),
     PADDED("\\plain\\f2\\fs20\\b\\i "),
     PADDED("\\plain\\f2\\fs20 "),
 };
-const PaddedString tabString = PADDED("\\tab ");
+const PaddedString TabString = PADDED("\\tab ");
 
-const char header[] = HEADER_FONTS "\n" HEADER_COLOURS "\n" HEADER_PARAGRAPH;
-const PaddedString lineEnd = PADDED("\n\\par ");
-const PaddedString documentEnd = {"\\par }\n", sizeof "\\par }\n"}; // its zero byte included
+const char RtfHeader[] = HEADER_FONTS "\n" HEADER_COLOURS "\n" HEADER_PARAGRAPH;
+const PaddedString LineEnd = PADDED("\n\\par ");
+const PaddedString DocumentEnd = {"\\par }\n", sizeof "\\par }\n"}; // its zero byte included
 
 #undef PADDED
 
 // Room that one input event may touch: a line end and a padded style string,
 // or a padded style string and an escaped character (at most two "\u-NNNNN?").
-const size_t eventRoom = 2 * sizeof(PaddedString::text);
-static_assert(eventRoom <= rtfSinkMinimum, "an event must fit an empty sink");
+const size_t EventRoom = 2 * sizeof(PaddedString::text);
+static_assert(EventRoom <= RtfSinkMinimum, "an event must fit an empty sink");
 
 // The sink's write position and the style state, held in locals while a
 // block is converted: the compiler need not reload them after every byte
@@ -88,7 +88,7 @@ void openCursor(Cursor &c, RtfFilter *filter) {
     RtfSink *sink = filter->sink;
     c.sink = sink;
     c.out = sink->buffer + sink->used;
-    c.roomEnd = sink->buffer + (sink->capacity - eventRoom);
+    c.roomEnd = sink->buffer + (sink->capacity - EventRoom);
     c.current = filter->currentStyle;
     c.saved = filter->savedStyle;
     c.styleWritten = filter->styleWritten;
@@ -117,7 +117,7 @@ inline void put(Cursor &c, const PaddedString &s) {
 }
 
 inline void putStyle(Cursor &c, RtfStyle style) {
-    put(c, styleStrings[style]);
+    put(c, StyleStrings[style]);
     c.current = style;
     c.styleWritten = true;
 }
@@ -179,7 +179,7 @@ char *putUnicodeUnit(char *out, uint32_t unit) {
 
 // Writes a character that the character model read at p.
 char *putEncoded(char *out, const unsigned char *p, const Character &ch) {
-    if (rtfKeepsBytes) {
+    if (RtfKeepsBytes) {
         *out++ = static_cast<char>(p[0]);
         if (ch.length == 2 && byteTable.of[p[1]] == Escaped) return putHexByte(out, p[1]);
         if (ch.length == 2) *out++ = static_cast<char>(p[1]);
@@ -220,12 +220,12 @@ void convert(RtfFilter *filter, const unsigned char *p, const unsigned char *end
             break;
         case Tab:
             makeRoom(c);
-            put(c, tabString);
+            put(c, TabString);
             ++p;
             break;
         case LineFeed:
             makeRoom(c);
-            put(c, lineEnd);
+            put(c, LineEnd);
             putStyle(c, Plain);
             ++p;
             break;
@@ -235,10 +235,10 @@ void convert(RtfFilter *filter, const unsigned char *p, const unsigned char *end
             ++p;
             break;
         case Underscore:
-            if (end - p >= 3 && p[1] == backspace && byteTable.of[p[2]] != Encoded) {
+            if (end - p >= 3 && p[1] == Backspace && byteTable.of[p[2]] != Encoded) {
                 putCharacter(c, p[2], true);
                 p += 3;
-            } else if (end - p >= 3 && p[1] == backspace) {
+            } else if (end - p >= 3 && p[1] == Backspace) {
                 Character marked;
                 int length = readCharacter(p + 2, static_cast<size_t>(end - p - 2), atEnd, &marked);
                 if (length == 0) {
@@ -248,7 +248,7 @@ void convert(RtfFilter *filter, const unsigned char *p, const unsigned char *end
                 startCharacter(c, true);
                 c.out = putEncoded(c.out, p + 2, marked);
                 p += 2 + length;
-            } else if (end - p >= 2 && p[1] != backspace) {
+            } else if (end - p >= 2 && p[1] != Backspace) {
                 putCharacter(c, '_', false);
                 ++p;
             } else if (!atEnd) {
@@ -289,7 +289,7 @@ void setStyle(RtfFilter *filter, int code) {
 void startRtf(RtfFilter *filter, RtfSink *sink) {
     for (int byte = 0x80; byte < 256; ++byte) {
         bool encoded =
-            !rtfKeepsBytes || byteKind(static_cast<unsigned char>(byte)) == CharacterKind::Lead;
+            !RtfKeepsBytes || byteKind(static_cast<unsigned char>(byte)) == CharacterKind::Lead;
         byteTable.of[byte] = encoded ? Encoded : Ordinary;
     }
     filter->sink = sink;
@@ -297,8 +297,8 @@ void startRtf(RtfFilter *filter, RtfSink *sink) {
     filter->savedStyle = Plain;
     filter->styleWritten = false;
     filter->heldBytes = 0;
-    const char *text = header;
-    size_t size = sizeof header - 1;
+    const char *text = RtfHeader;
+    size_t size = sizeof RtfHeader - 1;
     while (size > 0) {
         if (sink->used == sink->capacity) sink->flush(sink);
         size_t chunk = sink->capacity - sink->used;
@@ -337,7 +337,7 @@ void finishRtf(RtfFilter *filter) {
     Cursor c;
     openCursor(c, filter);
     makeRoom(c);
-    put(c, documentEnd);
+    put(c, DocumentEnd);
     closeCursor(c, filter);
     filter->sink->flush(filter->sink);
 }

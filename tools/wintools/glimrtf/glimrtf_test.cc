@@ -1,7 +1,7 @@
 // glimrtf's filter: the style state machine, escapes, copied bytes, the end,
 // characters beyond ASCII (natively, and in code pages 1252 and 932 under Wine).
 // Header, block cutting and text streams: the fuzzer and end-to-end tests.
-#include "glimrtf.h"
+#include "glimrtf_filter.h"
 
 #include <gtest/gtest.h>
 

@@ -6,13 +6,17 @@
 #include <stdlib.h>
 #include <string.h>
 
+namespace {
+
 // Length of text, but at most limit bytes; never reads past the terminator.
-static size_t boundedLength(const char *text, size_t limit) {
+size_t boundedLength(const char *text, size_t limit) {
     size_t n = 0;
     while (n < limit && text[n] != '\0')
         n++;
     return n;
 }
+
+} // namespace
 
 char *appendText(char *str, const char *text, int n, Allocator *allocate) {
     if (n == 0) return str;
@@ -32,11 +36,13 @@ char *appendText(char *str, const char *text, int n, Allocator *allocate) {
     return grown;
 }
 
-static bool isWhiteSpace(unsigned char c) {
+namespace {
+
+bool isWhiteSpace(unsigned char c) {
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
-static bool needsWrapping(const char *text) {
+bool needsWrapping(const char *text) {
     if (*text == '\0') return true; // only quotes make an empty argument
     for (const char *p = text; *p != '\0'; p++)
         if (isWhiteSpace(static_cast<unsigned char>(*p))) return true;
@@ -51,11 +57,13 @@ struct QuotedText {
     Allocator *allocate;
 };
 
-static void append(QuotedText *out, const char *text, int n) {
+void append(QuotedText *out, const char *text, int n) {
     if (out->failed || n == 0) return;
     out->text = appendText(out->text, text, n, out->allocate);
     if (out->text == nullptr) out->failed = true;
 }
+
+} // namespace
 
 char *quoteArg(const char *text, Allocator *allocate) {
     bool wrapped = needsWrapping(text);

@@ -8,11 +8,13 @@
 
 #include <string>
 
-static void *heap(int size) {
+namespace {
+
+void *heap(int size) {
     return malloc(static_cast<size_t>(size));
 }
 
-static std::string quoted(const char *text) {
+std::string quoted(const char *text) {
     char *q = quoteArg(text, heap);
     std::string result = q ? q : "<null>";
     free(q);
@@ -47,13 +49,17 @@ TEST(QuoteArg, WrapsOnlyWhereWhiteSpaceIs) {
     EXPECT_EQ(quoted("a\vb"), "\"a\vb\"");
 }
 
+} // namespace
+
 #ifdef _WIN32
 #include <windows.h>
 
 #include <vector>
 
+namespace {
+
 // Every string of up to five of the bytes that matter to the runtime's parser.
-static std::vector<std::string> awkwardArguments() {
+std::vector<std::string> awkwardArguments() {
     std::vector<std::string> args = {""};
     for (size_t i = 0; args[i].size() < 5; i++)
         for (char c : {' ', '\t', '"', '\\'})
@@ -77,6 +83,8 @@ TEST(QuoteArg, StartedProgramReadsArgumentsBack) {
     CloseHandle(child.hProcess);
     EXPECT_EQ(status, 0u) << "the arguments were read back otherwise";
 }
+
+} // namespace
 
 // "mkcmd_test --check ARG...": status 0 when the runtime read awkwardArguments().
 int main(int argc, char **argv) {

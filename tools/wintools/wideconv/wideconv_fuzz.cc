@@ -2,7 +2,7 @@
 // size + 2: behind the mark, whole units up to a zero unit (or with text streams
 // U+001A), with text streams each CR unit before an LF unit dropped, then a
 // zero unit. The first byte picks text streams; the rest is the file.
-#include "wideconv.h"
+#include "wideconv_text.h"
 
 #include <stdlib.h>
 

@@ -1,7 +1,7 @@
 // The conversion as the character model reads it; the fuzzer checks the rules
 // of UTF-16 text and the end-to-end tests the rest.
 #include "characters.h"
-#include "wideconv.h"
+#include "wideconv_system.h"
 
 #include <gtest/gtest.h>
 #include <string>

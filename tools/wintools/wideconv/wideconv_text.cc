@@ -1,6 +1,6 @@
 // The read buffer of wideconv: its size, its terminating zeros, the test for
 // UTF-16LE text and that text's rules. Portable; no platform calls.
-#include "wideconv.h"
+#include "wideconv_text.h"
 
 #include <stdlib.h>
 #include <string.h>
@@ -26,12 +26,15 @@ bool hasByteOrderMark(const ReadBuffer &buffer) {
 
 namespace {
 
-const unsigned controlZ = 0x1A;
-const unsigned carriageReturn = 0x0D;
-const unsigned lineFeed = 0x0A;
+const unsigned ControlZ = 0x1A;
+const unsigned CarriageReturn = 0x0D;
+const unsigned LineFeed = 0x0A;
+
+// Units the scan for the end of the text takes at a time.
+const size_t BlockUnits = 4096;
 
 bool endsText(unsigned unit, bool textStreams) {
-    return unit == 0 || (textStreams && unit == controlZ);
+    return unit == 0 || (textStreams && unit == ControlZ);
 }
 
 // Units before the first one that ends the text; terminateText has put a zero
@@ -39,9 +42,8 @@ bool endsText(unsigned unit, bool textStreams) {
 // inside, so that the compiler can vectorise it: a large file spends a good
 // part of its time here.
 size_t findTextEnd(const unsigned char *units, size_t count, bool textStreams) {
-    const size_t blockUnits = 4096;
-    for (size_t at = 0; at < count; at += blockUnits) {
-        size_t end = count - at < blockUnits ? count : at + blockUnits;
+    for (size_t at = 0; at < count; at += BlockUnits) {
+        size_t end = count - at < BlockUnits ? count : at + BlockUnits;
         unsigned enders = 0;
         for (size_t i = at; i < end; ++i)
             enders += endsText(codeUnitAt(units, i), textStreams);
@@ -58,8 +60,8 @@ size_t findTextEnd(const unsigned char *units, size_t count, bool textStreams) {
 size_t joinLineEnds(unsigned char *units, size_t count) {
     size_t kept = 0;
     for (size_t at = 0; at < count; ++at) {
-        if (codeUnitAt(units, at) == carriageReturn && at + 1 < count &&
-            codeUnitAt(units, at + 1) == lineFeed)
+        if (codeUnitAt(units, at) == CarriageReturn && at + 1 < count &&
+            codeUnitAt(units, at + 1) == LineFeed)
             continue;
         if (kept != at) memcpy(units + 2 * kept, units + 2 * at, 2);
         ++kept;

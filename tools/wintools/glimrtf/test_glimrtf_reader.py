@@ -62,6 +62,3 @@ class LibreOffice(unittest.TestCase):
             with open(os.path.join(work.name, name + ".html"), encoding="utf-8") as f:
                 self.assertEqual(styled(f.read()), expected(data), name)
 
-
-if __name__ == "__main__":
-    unittest.main()

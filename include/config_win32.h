@@ -1,11 +1,10 @@
-// orviconf.h: the suite's registry configuration, the Error Report boxes and
-// the library-directory services. Windows only.
-#ifndef ORVI_ORVICONF_H
-#define ORVI_ORVICONF_H
+// config_win32.h: the suite's registry configuration store and the Error
+// Report boxes (config_win32.cc). Windows only.
+#ifndef ORVI_CONFIG_WIN32_H
+#define ORVI_CONFIG_WIN32_H
 
+#include <stdint.h>
 #include <windows.h>
-
-#include "portable.h"
 
 // One value of a registry key. Records, names and data come from the local
 // heap (LocalAlloc); data is always zero-terminated whatever the value type.
@@ -37,24 +36,5 @@ char *systemErrorText(DWORD code);
 void reportSystemError(const char *message, DWORD code);
 // The "Error Report" box with a message; returns the box's result.
 int errorBox(const char *message);
-
-// The ORVILIB value of the configuration key. Ends the process with a message
-// on standard error and status 1 when it cannot be read.
-char *libraryDirectory(void);
-
-// Paths inside the library directory, in one process-wide 1024-byte buffer:
-// the short directory, or with a name the directory, a backslash and the name.
-// The directory is read once; an empty ORVILIB gives "orvilib". A path that
-// would not fit ends the process with a message and status 1. The OrExit form
-// ends the process silently with status 1 when ORVILIB is empty.
-char *libraryPath(const char *name);
-char *libraryPathOrExit(const char *name);
-
-// The process environment first, then the ORVI_ values of the configuration
-// key. Never null: "" when neither has the name.
-char *configGetenv(const char *name);
-// Fills the table behind configGetenv once per process: "NAME=data" entries
-// ended by a null slot. A failure shows its box and is not retried.
-void loadConfigEnvironment(void);
 
 #endif

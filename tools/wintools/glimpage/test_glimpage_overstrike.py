@@ -15,7 +15,7 @@ GLIMPAGE = orvitest.program("glimpage")
 NL = b"\r\n" if orvitest.WINDOWS else b"\n"
 NAME = (orvitest.wine_path(GLIMPAGE) if orvitest.WINDOWS else GLIMPAGE).encode()  # argv[0]
 EXAMPLES = pathlib.Path(orvitest.SOURCE, "examples")
-GOLDEN = pathlib.Path(orvitest.SOURCE, "tests/e2e/golden/glimpage/hello.txt").read_bytes()
+GOLDEN = pathlib.Path(orvitest.SOURCE, "tools/wintools/glimpage/golden/hello.txt").read_bytes()
 HELLO = (EXAMPLES / "hello.hls").read_bytes()
 
 
@@ -32,12 +32,12 @@ class Program(unittest.TestCase):
             (["-rQ"], HELLO, None, (1, b"", NAME + b": unknown option: -Q" + NL + b"usage: " +
                                     NAME + b" [-u] [-r] {script-file | -} [text-file | -]" + NL)),
             # CR LF reads like LF in script and text; a lone CR is a byte.
-            ([], b"f|../tests/e2e/golden/glimpage/crlf.txt\r\n+ 2 1\r\n- 2 1\r\n+ 3 3\r\n"
+            ([], b"f|../tools/wintools/glimpage/golden/crlf.txt\r\n+ 2 1\r\n- 2 1\r\n+ 3 3\r\n"
              b"- 3 3\r\nt -1 0|end\r\n", None, (0, b"ab" + NL + b"_\bcd" + NL + b"x\r_\by" + NL +
                                                  b"end" + NL, b"")),
             # Ctrl+Z ends a Windows text stream, natively it is a byte.
             ([], b"t|a\x1ab\nt|c\n", None, (0, b"" if orvitest.WINDOWS else b"a\x1ab\nc\n", b"")),
-            ([], b"f|../tests/e2e/golden/glimpage/unended.txt\n", None,  # no final line feed
+            ([], b"f|../tools/wintools/glimpage/golden/unended.txt\n", None,  # no final line feed
              (0, b"line one" + NL + b"fifteen letters", b"")),
         ]
         for args, script, stdout, expected in cases:
@@ -58,7 +58,7 @@ class Program(unittest.TestCase):
 
     def test_marks_whole_characters_of_the_code_page(self):
         # 88 9F: two letters in code page 1252, one in 932; in the C locale no character.
-        script = b"f|../tests/e2e/golden/glimpage/codepage.txt\n+ 1 1\n- 1 2\n"
+        script = b"f|../tools/wintools/glimpage/golden/codepage.txt\n+ 1 1\n- 1 2\n"
         cases = [("C", b"_\b\x88_\b\x9f" if orvitest.WINDOWS else b"\x88\x9f")]
         if orvitest.WINDOWS:
             cases.append(("ja_JP.UTF-8", b"_\b\x88\x9f"))
@@ -99,6 +99,3 @@ class Program(unittest.TestCase):
             os.close(master)
             self.assertEqual((result.returncode, out, result.stderr), expected)
 
-
-if __name__ == "__main__":
-    unittest.main()

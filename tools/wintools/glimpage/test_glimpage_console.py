@@ -118,6 +118,3 @@ class TerminalPaging(unittest.TestCase):
         self.assertEqual(console.status(), 130)
         self.assertEqual(console.file("stty.after"), console.file("stty.before"))
 
-
-if __name__ == "__main__":
-    unittest.main()

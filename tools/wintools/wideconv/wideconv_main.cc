@@ -14,17 +14,37 @@
 // read as bytes and follows the same rules in whole code units (see
 // prepareWideText), so that no byte inside a character is taken for a line end
 // or the end of the text.
-#include "wideconv.h"
 #include "sysio.h"
 #include "textstream.h"
+#include "wideconv_system.h"
+#include "wideconv_text.h"
 
 #include <errno.h>
 #include <inttypes.h>
 #include <limits.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
 namespace {
+
+// Exit statuses, one per kind of failure. 5 is not used. 9 to 11 are failures
+// the program checks beyond the historical set; a pipe whose reader has gone
+// ends the program quietly with 1, as it does the other tools.
+enum WideconvStatus {
+    WideconvOk = 0,
+    WideconvUsage = 1,
+    WideconvReaderGone = 1,
+    WideconvNoFile = 2,
+    WideconvNoReadBuffer = 3,
+    WideconvCantOpen = 4,
+    WideconvOverflow = 6,
+    WideconvBadSize = 7,
+    WideconvBadConversion = 8,
+    WideconvNoOutputBlock = 9,
+    WideconvReadError = 10,
+    WideconvWriteError = 11,
+};
 
 // Both blocks stay allocated until the process ends; process-wide, they stay
 // reachable until then (leak checkers see them as in use, as they are).
@@ -61,25 +81,25 @@ int readFileBytes(FILE *file, ReadBuffer *buffer) {
 // Converts the UTF-16LE text behind the byte-order mark: size first, then the
 // conversion into a block of exactly that size.
 int convertWideText(ReadBuffer *buffer, char **text) {
-    size_t length = prepareWideText(buffer, platformTextStreams);
+    size_t length = prepareWideText(buffer, PlatformTextStreams);
     const unsigned char *units = buffer->bytes + 2;
     unsigned long error = 0;
     size_t needed = narrowSize(units, length, &error);
     if (needed == 0) {
         fprintf(stderr, "Bad buffer size: error %d\n", static_cast<int>(error));
-        return wideconvBadSize;
+        return WideconvBadSize;
     }
     char *out = static_cast<char *>(malloc(needed));
     if (out == nullptr) {
         fprintf(stderr, "Can't malloc output buffer %" PRIu64 "\n", static_cast<uint64_t>(needed));
-        return wideconvNoOutputBlock;
+        return WideconvNoOutputBlock;
     }
     *text = out; // reachable until the process ends, even after a failure
     if (convertToNarrow(units, length, out, needed, &error) == 0) {
         fprintf(stderr, "Bad character conversion: error %d\n", static_cast<int>(error));
-        return wideconvBadConversion;
+        return WideconvBadConversion;
     }
-    return wideconvOk;
+    return WideconvOk;
 }
 
 int makeOutputText(ReadBuffer *buffer, char **text) {
@@ -88,9 +108,9 @@ int makeOutputText(ReadBuffer *buffer, char **text) {
     *text = copyByteText(*buffer, &size);
     if (*text == nullptr) {
         fprintf(stderr, "Can't malloc output buffer %" PRIu64 "\n", static_cast<uint64_t>(size));
-        return wideconvNoOutputBlock;
+        return WideconvNoOutputBlock;
     }
-    return wideconvOk;
+    return WideconvOk;
 }
 
 // Prints the text as "%s" would, through the descriptor: the Windows runtime
@@ -98,11 +118,11 @@ int makeOutputText(ReadBuffer *buffer, char **text) {
 // passes as success, and would go on failing through the whole text. In text
 // mode the descriptor still writes LF as CR LF.
 int writeOutputText(const char *text) {
-    if (writeDescriptor(fileno(stdout), text, strlen(text)) == 0) return wideconvOk;
+    if (writeDescriptor(fileno(stdout), text, strlen(text)) == 0) return WideconvOk;
     // The reader of a pipe has gone: it has what it wanted, no one to tell.
-    if (isClosedPipe(errno)) return wideconvReaderGone;
+    if (isClosedPipe(errno)) return WideconvReaderGone;
     fprintf(stderr, "Can't write the output\n");
-    return wideconvWriteError;
+    return WideconvWriteError;
 }
 
 } // namespace
@@ -111,7 +131,7 @@ int writeOutputText(const char *text) {
 int main(int argc, char **argv) {
     if (argc != 2) {
         fprintf(stderr, "Usage: wideconv fileName\n");
-        return wideconvUsage;
+        return WideconvUsage;
     }
     const char *path = argv[1];
     prepareNarrowCharset();
@@ -122,7 +142,7 @@ int main(int argc, char **argv) {
     uint64_t fileSize = 0;
     if (queryFileSize(path, &fileSize) != 0) {
         fprintf(stderr, "Can't find the file: %s\n", path);
-        return wideconvNoFile;
+        return WideconvNoFile;
     }
     ReadBuffer &buffer = readBuffer;
     buffer.size = readBufferSize(fileSize);
@@ -130,31 +150,31 @@ int main(int argc, char **argv) {
     if (buffer.bytes == nullptr) {
         // The numbers are printed in full width: a file can exceed int.
         fprintf(stderr, "Can't malloc converion buffer %" PRIu64 "\n", fileSize);
-        return wideconvNoReadBuffer;
+        return WideconvNoReadBuffer;
     }
     // A text stream: a CR LF pair is read as LF and Ctrl-Z ends the data
     // (UTF-16 text is read in binary, see readFileBytes).
     FILE *file = openForReading(path, "r");
     if (file == nullptr) {
         fprintf(stderr, "Can't open %s\n", path);
-        return wideconvCantOpen;
+        return WideconvCantOpen;
     }
 
     int readResult = readFileBytes(file, &buffer);
     if (buffer.count > fileSize) {
         fprintf(stderr, "Buffer overflow %" PRIu64 " %" PRIu64 "\n",
                 static_cast<uint64_t>(buffer.count), static_cast<uint64_t>(buffer.size));
-        return wideconvOverflow;
+        return WideconvOverflow;
     }
     // A failed read would otherwise pass as a short file and exit 0.
     if (readResult < 0) {
         fprintf(stderr, "Can't read %s\n", path);
-        return wideconvReadError;
+        return WideconvReadError;
     }
     terminateText(&buffer);
 
     int status = makeOutputText(&buffer, &outputText);
-    if (status != wideconvOk) return status;
+    if (status != WideconvOk) return status;
 
     return writeOutputText(outputText);
 }

@@ -1,5 +1,6 @@
-// glimpage_terminal_posix.cc: the native build's screen, a terminal, driven
-// by the terminal database (terminfo, through ncurses' low-level interface).
+// glimpage_system_posix.cc: the screen of the native system layer
+// (glimpage_system.h), a terminal, driven by the terminal database (terminfo,
+// through ncurses' low-level interface).
 //
 // Sequences come from the database only. Highlighting is reverse video: rev
 // turns it on, and sgr0 off, the only way the database offers to end it (it
@@ -622,12 +623,12 @@ void finish() {
     flushTerminal();
 }
 
-const PagerScreen terminal = {start, beginPage, highlight, put, prompt, finish};
+const PagerScreen TerminalScreen = {start, beginPage, highlight, put, prompt, finish};
 
 } // namespace
 
 const PagerScreen *systemScreen() {
-    return &terminal;
+    return &TerminalScreen;
 }
 
 bool scriptIsTyped() {

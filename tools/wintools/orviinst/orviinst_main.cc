@@ -9,16 +9,19 @@
 // with TCL_LIBRARY and TK_LIBRARY naming that directory. With ORVI_DEBUG set
 // in the environment (any value) the shell gets -debug and the command line is
 // shown in a box first. The call waits for the shell to end.
+#include "config_win32.h"
 #include "mkcmd.h"
-#include "orviconf.h"
+#include "usefull_win32.h"
 
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
+namespace {
+
 // The allocator of every string built here, quoting included.
-static void *allocOrReport(int size) {
-    void *block = size >= 0 ? malloc(size > 0 ? (size_t)size : 1) : nullptr;
+void *allocOrReport(int size) {
+    void *block = size >= 0 ? malloc(size > 0 ? static_cast<size_t>(size) : 1) : nullptr;
     if (block == nullptr) {
         char message[80];
         snprintf(message, sizeof message, "Can't allocate %d bytes of memory", size);
@@ -28,10 +31,10 @@ static void *allocOrReport(int size) {
 }
 
 // A new string: a followed by b, or null after the allocator's box.
-static char *joined(const char *a, const char *b) {
+char *joined(const char *a, const char *b) {
     size_t lengthA = strlen(a);
     size_t lengthB = strlen(b);
-    char *s = (char *)allocOrReport((int)(lengthA + lengthB + 1));
+    char *s = static_cast<char *>(allocOrReport(static_cast<int>(lengthA + lengthB + 1)));
     if (s != nullptr) {
         memcpy(s, a, lengthA);
         memcpy(s + lengthA, b, lengthB + 1);
@@ -41,7 +44,7 @@ static char *joined(const char *a, const char *b) {
 
 // The quoted form of a path from joined, which is released; null when either
 // step ran out of memory.
-static char *quotedAndReleased(char *path) {
+char *quotedAndReleased(char *path) {
     if (path == nullptr) return nullptr;
     char *quoted = quoteArg(path, allocOrReport);
     free(path);
@@ -50,7 +53,7 @@ static char *quotedAndReleased(char *path) {
 
 // A variable that is set, even to the empty string, counts as present; names
 // match without regard to case, as in the system's environment.
-static bool environmentHas(const char *name) {
+bool environmentHas(const char *name) {
     char value[1];
     SetLastError(ERROR_SUCCESS);
     DWORD n = GetEnvironmentVariableA(name, value, sizeof value);
@@ -60,7 +63,7 @@ static bool environmentHas(const char *name) {
 // The shell and the script must be files: a directory of that name can be
 // neither started nor run, so it counts as missing (with the code of a
 // missing file for the box).
-static bool fileExists(const char *path) {
+bool fileExists(const char *path) {
     DWORD attributes = GetFileAttributesA(path);
     if (attributes == INVALID_FILE_ATTRIBUTES) return false;
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
@@ -73,7 +76,7 @@ static bool fileExists(const char *path) {
 // Builds prefix + dir ("TCL_LIBRARY=" dir) and puts it in the process
 // environment, where processes started later inherit it. A failed update is
 // not reported: the shell then runs with what the environment had.
-static int setLibraryVariable(const char *prefix, const char *dir) {
+int setLibraryVariable(const char *prefix, const char *dir) {
     char *entry = joined(prefix, dir);
     if (entry == nullptr) return -1;
     char *equals = strchr(entry, '=');
@@ -84,12 +87,12 @@ static int setLibraryVariable(const char *prefix, const char *dir) {
 }
 
 // "The command line is:", a line feed, then a space before each argument.
-static char *debugText(char *const *args) {
+char *debugText(char *const *args) {
     // 21 and each argument's length + 10; args[0], the shell, is always there.
-    int size = 21 + (int)strlen(args[0]) + 10;
+    int size = 21 + static_cast<int>(strlen(args[0])) + 10;
     for (int i = 1; args[i] != nullptr; i++)
-        size += (int)strlen(args[i]) + 10;
-    char *text = (char *)allocOrReport(size);
+        size += static_cast<int>(strlen(args[i])) + 10;
+    char *text = static_cast<char *>(allocOrReport(size));
     if (text == nullptr) return nullptr;
     strcpy(text, "The command line is:\n");
     for (int i = 0; args[i] != nullptr; i++) {
@@ -103,7 +106,7 @@ static char *debugText(char *const *args) {
 // inheritable handles and the current directory, and waits for it. Returns
 // its exit status as a signed value, or -1 when it could not be started (the
 // last error then says why).
-static int runAndWait(const char *program, char *commandLine) {
+int runAndWait(const char *program, char *commandLine) {
     STARTUPINFOA startup;
     memset(&startup, 0, sizeof startup);
     startup.cb = sizeof startup;
@@ -118,14 +121,16 @@ static int runAndWait(const char *program, char *commandLine) {
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     SetLastError(error);
-    return read ? (int)(int32_t)status : -1;
+    return read ? static_cast<int32_t>(status) : -1;
 }
 
 // Runs the Tk shell on scriptName (a file name with its leading backslash)
 // from the library directory. 0 when the shell ran, whatever its non-negative
 // exit status; -1 after a failure that has been shown in a box.
-static int runTclScript(const char *scriptName) {
-    static const char shellName[] = "\\revedor.exe";
+// The Tk shell, in the library directory.
+const char ShellName[] = "\\revedor.exe";
+
+int runTclScript(const char *scriptName) {
     char *dir = libraryDirectory();
     for (char *p = dir; *p != '\0'; p++)
         if (*p == '/') *p = '\\';
@@ -134,9 +139,9 @@ static int runTclScript(const char *scriptName) {
     char *args[4] = {nullptr, nullptr, nullptr, nullptr};
     // The quoted path is the shell's first argument, the unquoted one (built
     // afresh) the program that is started.
-    args[0] = quotedAndReleased(joined(dir, shellName));
+    args[0] = quotedAndReleased(joined(dir, ShellName));
     if (args[0] == nullptr) return -1;
-    char *program = joined(dir, shellName);
+    char *program = joined(dir, ShellName);
     if (program == nullptr) return -1;
     // An empty directory would make the paths relative to the drive's root.
     if (dir[0] == '\0') SetLastError(ERROR_PATH_NOT_FOUND);
@@ -176,19 +181,21 @@ static int runTclScript(const char *scriptName) {
     return -1;
 }
 
+} // namespace
+
 // The exports: stdcall, as installers call them; orviinst.def strips the
 // decoration from the exported names.
 extern "C" {
-int WINAPI UninstInitialize(void) {
+int WINAPI UninstInitialize() {
     return runTclScript("\\delpath.tcl");
 }
-int WINAPI UninstUnInitialize(void) {
+int WINAPI UninstUnInitialize() {
     return 0;
 }
-int WINAPI addPath(void) {
+int WINAPI addPath() {
     return runTclScript("\\addpath.tcl");
 }
-int WINAPI runXconfig(void) {
+int WINAPI runXconfig() {
     return runTclScript("\\xconfig.tcl");
 }
 }

@@ -2,19 +2,21 @@
 // locale through iconv. Characters the codeset lacks are transliterated or
 // replaced by "?", as the Windows conversion replaces them by its default
 // character; malformed UTF-16 (a lone surrogate) fails the conversion.
-#include "wideconv.h"
+#include "wideconv_system.h"
+#include "wideconv_text.h"
 
 #include <errno.h>
 #include <iconv.h>
 #include <langinfo.h>
 #include <locale.h>
+#include <stdio.h>
 #include <string.h>
 #include <sys/stat.h>
 
 namespace {
 
 // Where iconv writes during the size query; the bytes are only counted.
-const size_t scratchSize = 64 * 1024;
+const size_t ScratchSize = 64 * 1024;
 
 iconv_t openConverter() {
     char target[128];
@@ -24,8 +26,8 @@ iconv_t openConverter() {
 
 // The scan below goes in blocks without an early exit inside, so that the
 // compiler can vectorise it; a large file spends a good part of its time here.
-const size_t blockUnits = 4096;
-static_assert(3 * blockUnits < 65536, "a block's counts must fit in 16 bits");
+const size_t BlockUnits = 4096;
+static_assert(3 * BlockUnits < 65536, "a block's counts must fit in 16 bits");
 
 bool isHighSurrogate(unsigned unit) {
     return unit >= 0xD800 && unit <= 0xDBFF;
@@ -53,7 +55,7 @@ struct UnitCounts {
     size_t surrogates;
 };
 
-// Counts over units [from, to), at most blockUnits of them, so that 16-bit
+// Counts over units [from, to), at most BlockUnits of them, so that 16-bit
 // sums (eight to a vector register) cannot overflow. One loop with no exit,
 // for the vectoriser.
 UnitCounts countUnits(const unsigned char *units, size_t from, size_t to) {
@@ -74,8 +76,8 @@ size_t utf8Length(const unsigned char *units, size_t length, int *error) {
     size_t total = length / 2;
     size_t bytes = 0;
     size_t surrogates = 0;
-    for (size_t at = 0; at < total; at += blockUnits) {
-        size_t end = total - at < blockUnits ? total : at + blockUnits;
+    for (size_t at = 0; at < total; at += BlockUnits) {
+        size_t end = total - at < BlockUnits ? total : at + BlockUnits;
         UnitCounts counts = countUnits(units, at, end);
         bytes += counts.utf8Bytes;
         surrogates += counts.surrogates;
@@ -103,7 +105,7 @@ size_t runConverter(const unsigned char *units, size_t length, char *out, size_t
                     bool countOnly) {
     iconv_t converter = openConverter();
     if (converter == reinterpret_cast<iconv_t>(-1)) return static_cast<size_t>(-1);
-    static char scratch[scratchSize];
+    static char scratch[ScratchSize];
     char *in = const_cast<char *>(reinterpret_cast<const char *>(units));
     size_t inLeft = length;
     size_t produced = 0;
@@ -113,7 +115,7 @@ size_t runConverter(const unsigned char *units, size_t length, char *out, size_t
     for (;;) {
         char *start = viaScratch ? scratch : out + produced;
         char *next = start;
-        size_t room = viaScratch ? scratchSize : outSize - produced;
+        size_t room = viaScratch ? ScratchSize : outSize - produced;
         // A null input asks iconv for the bytes that return to the initial
         // shift state, which belong to the text as well.
         size_t result = flushing ? iconv(converter, nullptr, nullptr, &next, &room)

@@ -1,28 +1,30 @@
 // The registry configuration store and the Error Report boxes. A key is read
 // whole into a list on the local heap; its cause of failure travels as the
 // thread's last error, so callers read GetLastError() right after a call.
-#include "orviconf.h"
+#include "config_win32.h"
 
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
-static const char errorCaption[] = "Error Report";
+namespace {
+
+const char ErrorCaption[] = "Error Report";
 
 // Zero-filled local-heap block; null when the heap is exhausted.
-static void *zeroedLocal(size_t size) {
-    return (void *)LocalAlloc(LMEM_ZEROINIT, size);
+void *zeroedLocal(size_t size) {
+    return LocalAlloc(LMEM_ZEROINIT, size);
 }
 
-static void releaseLocal(void *block) {
-    if (block != nullptr) LocalFree((HLOCAL)block);
+void releaseLocal(void *block) {
+    if (block != nullptr) LocalFree(block);
 }
 
 // Appends one record holding name and data (the record takes both buffers).
 // Returns 0, or -1 when no record can be allocated.
-static int appendConfigValue(ConfigValue **tail, ConfigValueList *head, char *name, char *data,
-                             DWORD type) {
-    ConfigValue *record = (ConfigValue *)zeroedLocal(sizeof(ConfigValue));
+int appendConfigValue(ConfigValue **tail, ConfigValueList *head, char *name, char *data,
+                      DWORD type) {
+    ConfigValue *record = static_cast<ConfigValue *>(zeroedLocal(sizeof(ConfigValue)));
     if (record == nullptr) return -1;
     record->name = name;
     record->data = data;
@@ -38,15 +40,15 @@ static int appendConfigValue(ConfigValue **tail, ConfigValueList *head, char *na
 
 // Enumerates every value of an open key into *out. Returns the status that
 // ended the enumeration: ERROR_NO_MORE_ITEMS when all values were read.
-static LONG enumerateValues(HKEY key, DWORD longestName, DWORD longestData, ConfigValueList *out) {
+LONG enumerateValues(HKEY key, DWORD longestName, DWORD longestData, ConfigValueList *out) {
     // Every count passed is one less than its zero-filled buffer, so a value
     // stored without a terminator (or raw bytes) still ends in a zero byte.
     DWORD nameSize = longestName + 1;
     DWORD dataSize = longestData + 1;
     ConfigValue *tail = nullptr;
     for (DWORD index = 0;; index++) {
-        char *name = (char *)zeroedLocal((size_t)nameSize + 1);
-        char *data = (char *)zeroedLocal((size_t)dataSize + 1);
+        char *name = static_cast<char *>(zeroedLocal(static_cast<size_t>(nameSize) + 1));
+        char *data = static_cast<char *>(zeroedLocal(static_cast<size_t>(dataSize) + 1));
         if (name == nullptr || data == nullptr) {
             releaseLocal(name);
             releaseLocal(data);
@@ -55,8 +57,8 @@ static LONG enumerateValues(HKEY key, DWORD longestName, DWORD longestData, Conf
         DWORD nameCount = nameSize;
         DWORD dataCount = dataSize;
         DWORD type = 0;
-        LONG status =
-            RegEnumValueA(key, index, name, &nameCount, nullptr, &type, (BYTE *)data, &dataCount);
+        LONG status = RegEnumValueA(key, index, name, &nameCount, nullptr, &type,
+                                    reinterpret_cast<BYTE *>(data), &dataCount);
         if (status == ERROR_SUCCESS && appendConfigValue(&tail, out, name, data, type) != 0)
             status = ERROR_NOT_ENOUGH_MEMORY;
         if (status != ERROR_SUCCESS) {
@@ -67,12 +69,21 @@ static LONG enumerateValues(HKEY key, DWORD longestName, DWORD longestData, Conf
     }
 }
 
+ConfigValue *findRecord(ConfigValueList list, const char *name) {
+    // Byte for byte, although the registry itself ignores case in names.
+    for (; list != nullptr; list = list->next)
+        if (strcmp(list->name, name) == 0) return list;
+    return nullptr;
+}
+
+} // namespace
+
 int readConfigValues(HKEY root, const char *path, ConfigValueList *out) {
     *out = nullptr;
     HKEY key;
     LONG status = RegOpenKeyExA(root, path, 0, KEY_READ, &key);
     if (status != ERROR_SUCCESS) {
-        SetLastError((DWORD)status);
+        SetLastError(static_cast<DWORD>(status));
         return -1;
     }
     DWORD longestName = 0;
@@ -81,7 +92,7 @@ int readConfigValues(HKEY root, const char *path, ConfigValueList *out) {
                               &longestName, &longestData, nullptr, nullptr);
     if (status != ERROR_SUCCESS) {
         RegCloseKey(key);
-        SetLastError((DWORD)status);
+        SetLastError(static_cast<DWORD>(status));
         return -1;
     }
     status = enumerateValues(key, longestName, longestData, out);
@@ -90,7 +101,7 @@ int readConfigValues(HKEY root, const char *path, ConfigValueList *out) {
 
     freeConfigValues(*out);
     *out = nullptr;
-    SetLastError((DWORD)status);
+    SetLastError(static_cast<DWORD>(status));
     return -1;
 }
 
@@ -109,13 +120,6 @@ void printConfigValues(ConfigValueList list) {
         printf("%s=%s\n", list->name, list->data);
 }
 
-static ConfigValue *findRecord(ConfigValueList list, const char *name) {
-    // Byte for byte, although the registry itself ignores case in names.
-    for (; list != nullptr; list = list->next)
-        if (strcmp(list->name, name) == 0) return list;
-    return nullptr;
-}
-
 int findConfigValue(ConfigValueList list, const char *name, char **out) {
     ConfigValue *record = findRecord(list, name);
     if (record == nullptr) return -1;
@@ -129,7 +133,7 @@ int makeEnvEntry(ConfigValueList list, const char *name, char **out) {
     if (record == nullptr || record->data[0] == '\0') return -1;
     size_t nameLength = strlen(name);
     size_t dataLength = strlen(record->data);
-    char *entry = (char *)malloc(nameLength + dataLength + 2);
+    char *entry = static_cast<char *>(malloc(nameLength + dataLength + 2));
     if (entry == nullptr) return -1;
     memcpy(entry, name, nameLength);
     entry[nameLength] = '=';
@@ -143,11 +147,12 @@ char *systemErrorText(DWORD code) {
     // Inserts are left as written: with no arguments to fill them, a text such
     // as "%1 is not a valid Win32 application." would otherwise make the call
     // read arguments that do not exist.
-    DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), (LPSTR)&systemText, 0, nullptr);
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER |
+                                      FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                                  reinterpret_cast<LPSTR>(&systemText), 0, nullptr);
     if (length == 0 && systemText != nullptr) {
-        LocalFree((HLOCAL)systemText);
+        LocalFree(systemText);
         systemText = nullptr;
     }
     return systemText;
@@ -157,14 +162,14 @@ void reportSystemError(const char *message, DWORD code) {
     char *systemText = systemErrorText(code);
     if (systemText == nullptr) return;
     size_t size = strlen(message) + strlen(systemText) + 32;
-    char *composed = (char *)zeroedLocal(size);
+    char *composed = static_cast<char *>(zeroedLocal(size));
     if (composed != nullptr) snprintf(composed, size, "%s\n%s", message, systemText);
     // Without memory for the composed text the system's text still tells why.
-    MessageBoxA(nullptr, composed != nullptr ? composed : systemText, errorCaption, MB_ICONERROR);
+    MessageBoxA(nullptr, composed != nullptr ? composed : systemText, ErrorCaption, MB_ICONERROR);
     releaseLocal(composed);
-    LocalFree((HLOCAL)systemText);
+    LocalFree(systemText);
 }
 
 int errorBox(const char *message) {
-    return MessageBoxA(nullptr, message, errorCaption, MB_ICONERROR);
+    return MessageBoxA(nullptr, message, ErrorCaption, MB_ICONERROR);
 }

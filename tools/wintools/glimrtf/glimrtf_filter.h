@@ -1,4 +1,4 @@
-// glimrtf.h: the core of the overstrike-to-RTF filter. It turns overstruck
+// glimrtf_filter.h: the core of the overstrike-to-RTF filter. It turns overstruck
 // text (a highlighted character written as underscore, backspace, character)
 // into a Rich Text Format document: one paragraph per line in a fixed-pitch
 // 10-point font, overstruck characters bold italic, the rest of a line after a
@@ -14,17 +14,17 @@
 // stay as they are, for a reader that takes them in the same ANSI code page;
 // only the trail byte of a double-byte character that is a brace or a
 // backslash is written as "\'hh", so that it cannot be read as RTF syntax.
-#ifndef ORVI_GLIMRTF_H
-#define ORVI_GLIMRTF_H
+#ifndef ORVI_GLIMRTF_FILTER_H
+#define ORVI_GLIMRTF_FILTER_H
 
 #include "characters.h"
 
 #include <stddef.h>
 
 #ifdef _WIN32
-constexpr bool rtfKeepsBytes = true;
+constexpr bool RtfKeepsBytes = true;
 #else
-constexpr bool rtfKeepsBytes = false;
+constexpr bool RtfKeepsBytes = false;
 #endif
 
 // The three text styles; the values are the style codes that setStyle takes.
@@ -32,7 +32,7 @@ enum RtfStyle { Bold = 0, BoldItalic = 1, Plain = 2 };
 
 // A buffer that the filter fills and its owner empties. Whenever the filter
 // needs room it calls flush, which must hand buffer[0, used) on and set used
-// to 0. capacity must be at least rtfSinkMinimum.
+// to 0. capacity must be at least RtfSinkMinimum.
 struct RtfSink {
     char *buffer;
     size_t capacity;
@@ -41,7 +41,7 @@ struct RtfSink {
     void *context;
 };
 
-enum { rtfSinkMinimum = 64 };
+enum { RtfSinkMinimum = 64 };
 
 // The most that the end of a block can leave undecided: a mark and a
 // character that is not complete yet.

@@ -14,7 +14,7 @@
 // read and written in large binary blocks with the runtime's text-mode rules
 // applied here (textstream.h): its own byte-wise text mode is far too slow
 // for big listings.
-#include "glimrtf.h"
+#include "glimrtf_filter.h"
 #include "sysio.h"
 #include "textstream.h"
 
@@ -24,11 +24,11 @@ namespace {
 
 // Block sizes: large enough that the per-call cost of the system (and of
 // Wine) vanishes, small enough to keep the filter's memory constant and low.
-const int inputBlock = 256 * 1024;
-const size_t outputBlock = 256 * 1024;
+const int InputBlockSize = 256 * 1024;
+const size_t OutputBlockSize = 256 * 1024;
 
-unsigned char inputBuffer[inputBlock];
-char outputBuffer[outputBlock];
+unsigned char inputBuffer[InputBlockSize];
+char outputBuffer[OutputBlockSize];
 
 TextReader standardInput;
 
@@ -37,7 +37,7 @@ int inputError = 0;
 
 // The next block of input: its size, or 0 at the end and after a failure.
 int readInput() {
-    int got = readFilterInput(&standardInput, inputBuffer, inputBlock);
+    int got = readFilterInput(&standardInput, inputBuffer, InputBlockSize);
     if (got >= 0) return got;
     inputError = errno;
     return 0;
@@ -60,7 +60,7 @@ int main() {
     ignoreClosedPipes();
     initTextReader(&standardInput, readDescriptorHandle, descriptorHandle(0));
     setupCharacters(); // the locale's characters natively, the ANSI code page's on Windows
-    RtfSink sink = {outputBuffer, outputBlock, 0, flushToOutput, nullptr};
+    RtfSink sink = {outputBuffer, OutputBlockSize, 0, flushToOutput, nullptr};
     RtfFilter filter;
     startRtf(&filter, &sink);
     int size;

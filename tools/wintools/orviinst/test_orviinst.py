@@ -77,6 +77,3 @@ class OrviinstTest(orvitest.ConfigKeyTest):
         self.assertEqual(self.host(None, "UninstUnInitialize", "runXconfig"),
                          (1, b"no value for ORVILIB\r\n", "UninstUnInitialize=0 old old\n", []))
 
-
-if __name__ == "__main__":
-    unittest.main(verbosity=2)

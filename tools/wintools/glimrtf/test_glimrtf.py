@@ -64,6 +64,3 @@ class Glimrtf(unittest.TestCase):
             self.assertEqual(r.status, 1, stdout)
             self.assertTrue(re.fullmatch(err, r.err), r.err)
 
-
-if __name__ == "__main__":
-    unittest.main()

@@ -16,8 +16,8 @@ import urllib.request
 import orvitest
 
 GLIMHTML = orvitest.program("glimhtml")
-GOLDEN = pathlib.Path(orvitest.SOURCE, "tests/e2e/golden")
-HELLO = (GOLDEN / "glimpage/hello.txt").read_bytes()  # CR LF, as glimpage.exe writes it
+GOLDEN = pathlib.Path(__file__).parent / "golden"
+HELLO = (GOLDEN / "../../glimpage/golden/hello.txt").read_bytes()  # CR LF, as glimpage.exe writes it
 # Text that must stay text, controls, form feeds, characters of code page 1252.
 TRICKY = ("<script>alert(1)</script> &amp; <img src=http://192.0.2.1/i>\n\f_\bh_\bi \x1b[1m\n"
           "a\fb _\b\u00e9 caf\u00e9 \u20ac\x7f\n\tend")
@@ -58,7 +58,7 @@ class Glimhtml(unittest.TestCase):
         folder = os.open(orvitest.SOURCE, os.O_RDONLY)  # reading it fails
         self.addCleanup(os.close, folder)
         cases = [  # arguments, standard input, output to: status, output, standard error
-            ([], HELLO, None, 0, re.escape((GOLDEN / "glimhtml/hello.html").read_bytes()), b""),
+            ([], HELLO, None, 0, re.escape((GOLDEN / "hello.html").read_bytes()), b""),
             ([], HELLO * 9999, "full", 1, b"", rb"glimhtml: .+\r?\n"),
             ([], HELLO * 9999, 100, 1, b"", b""),  # a reader that has gone
             ([], folder, None, 1, rb"(?s).*<body>\n</body>\n</html>\n",
@@ -107,6 +107,3 @@ class Glimhtml(unittest.TestCase):
             seen = call("POST", session + "/execute/sync", {"script": READ, "args": []})
             self.assertEqual(seen, expected(text, title), name)
 
-
-if __name__ == "__main__":
-    unittest.main()

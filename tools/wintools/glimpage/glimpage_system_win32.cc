@@ -1,11 +1,12 @@
-// glimpage_console_win32.cc: the Windows console's calls for the console
-// screen (glimpage_console.cc), and the failure boxes.
+// glimpage_system_win32.cc: the screen of the Windows system layer
+// (glimpage_system.h): the console screen (glimpage_console.cc) over the
+// Windows console's own calls, and the failure boxes.
 #include <stdint.h>
 #include <windows.h>
 
 #include "glimpage_console.h"
 #include "glimpage_system.h"
-#include "orviconf.h"
+#include "config_win32.h"
 
 namespace {
 
@@ -85,7 +86,7 @@ void showFailure(const char *caption, uint32_t code) {
     if (systemText != nullptr) LocalFree(systemText);
 }
 
-const ConsoleServices console = {
+const ConsoleServices SystemConsole = {
     standardHandlesValid, getScreenInfo,    writeBlankPage,   setCursorPosition,
     setWindowPosition,    setTextAttribute, openConsoleInput, getInputMode,
     setInputMode,         readKey,          lastError,        showFailure,
@@ -94,7 +95,7 @@ const ConsoleServices console = {
 } // namespace
 
 const PagerScreen *systemScreen() {
-    return consoleScreen(&console);
+    return consoleScreen(&SystemConsole);
 }
 
 // A script from a console is read as typed, as it always has been here.

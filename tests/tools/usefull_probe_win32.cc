@@ -6,7 +6,8 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "orviconf.h"
+#include "config_win32.h"
+#include "usefull_win32.h"
 
 int main(int argc, char **argv) {
     for (int i = 1; i < argc; i++) {
@@ -19,7 +20,7 @@ int main(int argc, char **argv) {
             printf("%s=[%s]\n", arg, configGetenv(arg));
         } else if (strcmp(op, "report") == 0) {
             char *text;
-            DWORD code = DWORD(strtoul(arg, &text, 0));
+            DWORD code = static_cast<DWORD>(strtoul(arg, &text, 0));
             reportSystemError(text + 1, code);
         } else if (strcmp(op, "delkey") == 0) {
             RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Kestrova\\Vemto\\1.3");

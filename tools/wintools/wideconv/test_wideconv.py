@@ -117,6 +117,3 @@ class Wideconv(unittest.TestCase):
                 (utf16(wide), b"\x82??\r\n\r\n", wide.encode())]:
             self.assertPrints(data, windows if orvitest.WINDOWS else native or data)
 
-
-if __name__ == "__main__":
-    unittest.main()

@@ -1,29 +1,12 @@
-// portable.h: the support library's common header. Everything declared here
-// builds on every platform; the Windows-only services are in orviconf.h.
-#ifndef ORVI_PORTABLE_H
-#define ORVI_PORTABLE_H
+// usefull.h: the support library's general utilities (usefull.cc), portable:
+// memory that ends the process instead of failing, the growable array, string
+// copies and comparisons, text readers, the escape printer and the yes/no
+// setting reader. The library directory and the environment behind the
+// registry, Windows only, are in usefull_win32.h.
+#ifndef ORVI_USEFULL_H
+#define ORVI_USEFULL_H
 
-#include <stdint.h>
 #include <stdio.h>
-
-// ---- Version and key path of the suite's configuration -------------------
-
-// The configuration version from which the registry key path is built.
-extern const char configVersion[];
-
-struct VersionNumber {
-    int32_t major;
-    int32_t minor;
-    int32_t patch;
-};
-
-// Splits "1.3" style text at dots (runs of dots are one separator). Returns 0,
-// or -1 when there is no usable major number (0 or not a number) or no memory.
-int parseVersion(const char *text, VersionNumber *out);
-
-// Builds "SOFTWARE\Kestrova\Vemto\" + version into a new malloc'd string.
-// Returns 0, or -1 with *out null when memory runs out.
-int makeKeyPath(const char *version, char **out);
 
 // ---- Memory --------------------------------------------------------------
 

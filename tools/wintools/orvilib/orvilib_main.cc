@@ -9,7 +9,8 @@
 // Exit status 0, or 1 on a bad command line (usage on standard error), a
 // registry failure (shown in an Error Report box) or a failed write (one line
 // on standard error, nothing for a pipe whose reader has gone).
-#include "orviconf.h"
+#include "config_win32.h"
+#include "version.h"
 #include "sysio.h"
 
 #include <errno.h>
@@ -17,35 +18,37 @@
 #include <stdlib.h>
 #include <string.h>
 
-// Direction of convertSlashes: 1 turns "/" into "\", 0 turns "\" into "/".
-static int backslashMode = 0;
+namespace {
 
-static void convertSlashes(char *text) {
+// Rewrites text in place: with backslashMode 1 every "/" becomes "\", with 0
+// every "\" becomes "/".
+void convertSlashes(char *text, int backslashMode) {
     char from = backslashMode ? '/' : '\\';
     char to = backslashMode ? '\\' : '/';
     for (; *text != '\0'; text++)
         if (*text == from) *text = to;
 }
 
-static void usage(void) {
+void usage() {
     fprintf(stderr, "usage: orvilib [-b] [-k key] [name]\n");
     exit(1);
 }
 
 struct Query {
-    char *key;        // from -k, or null for the configuration key
-    const char *name; // the value to print
+    char *key;         // from -k, or null for the configuration key
+    const char *name;  // the value to print
+    int backslashMode; // 1 under -b: the value is printed with backslashes
 };
 
 // Reads the command line; a malformed one ends the process with the usage
 // text before anything touches the registry.
-static Query scanArguments(int argc, char **argv) {
-    Query query = {nullptr, "ORVILIB"};
+Query scanArguments(int argc, char **argv) {
+    Query query = {nullptr, "ORVILIB", 0};
     int i = 1;
     for (; i < argc && argv[i][0] == '-'; i++) {
         switch (argv[i][1]) {
         case 'b':
-            backslashMode = 1;
+            query.backslashMode = 1;
             break;
         case 'k':
             if (argv[i][2] != '\0')
@@ -67,11 +70,13 @@ static Query scanArguments(int argc, char **argv) {
 // Writes the value and a line feed straight to the descriptor, whose text mode
 // still turns the line feed into CR LF: a stream's printf would report success
 // on a device that refuses the bytes. Returns the exit status.
-static int printValue(const char *value) {
+int printValue(const char *value) {
     if (writeDescriptor(1, value, strlen(value)) != 0 || writeDescriptor(1, "\n", 1) != 0)
         return writeFailureStatus("orvilib", errno);
     return 0;
 }
+
+} // namespace
 
 int main(int argc, char **argv) {
     Query query = scanArguments(argc, argv);
@@ -81,10 +86,7 @@ int main(int argc, char **argv) {
     const char *key = query.key;
     if (key != nullptr) {
         // The key always takes backslashes, whatever -b asks for the value.
-        int valueMode = backslashMode;
-        backslashMode = 1;
-        convertSlashes(query.key);
-        backslashMode = valueMode;
+        convertSlashes(query.key, 1);
     } else {
         if (makeKeyPath(configVersion, &defaultKey) != 0) {
             errorBox("Bad orvi key");
@@ -106,6 +108,6 @@ int main(int argc, char **argv) {
         errorBox("No value from orvilib");
         return 1;
     }
-    convertSlashes(value);
+    convertSlashes(value, query.backslashMode);
     return printValue(value);
 }

@@ -1,6 +1,6 @@
 // wideconv's Windows layer: the 64-bit file-status query, the C runtime's text
 // streams, the conversion by WideCharToMultiByte to the ANSI code page.
-#include "wideconv.h"
+#include "wideconv_system.h"
 
 #include <limits.h>
 #include <sys/stat.h>

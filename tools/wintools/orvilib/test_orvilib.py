@@ -66,6 +66,3 @@ class OrvilibTest(orvitest.ConfigKeyTest):
                                  [(0, b"Error Report", 16)] if box else [])
                 self.assertTrue(box is None or re.fullmatch(box, r.boxes[0].text, re.S))
 
-
-if __name__ == "__main__":
-    unittest.main(verbosity=2)
