@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "usefull.h"
+#include "portable.h"
 
 namespace {
 long reallocations;

@@ -10,7 +10,7 @@
 // registry failure (shown in an Error Report box) or a failed write (one line
 // on standard error, nothing for a pipe whose reader has gone).
 #include "config_win32.h"
-#include "version.h"
+#include "portable.h"
 #include "sysio.h"
 
 #include <errno.h>
