@@ -65,9 +65,30 @@ int showOnScreen(const unsigned char *bytes, int count) {
     return 0;
 }
 
+// What overstrike mode's fast lane does with a byte, by whether the text is
+// marked: copy it, mark and copy it, copy it and stop (a line feed), or stop
+// before it, for the driver to take.
+enum RunAction : unsigned char { CopyByte, MarkByte, CopyAndStop, StopBefore };
+RunAction runActions[2][256];
+
+RunAction runActionOf(unsigned char byte, bool marked) {
+    if (byte == '\n') return CopyAndStop;
+    if (byte == '\t' || byte == '\f') return StopBefore;
+    if (byte < 0x80) return marked && byte > 0x20 && byte < 0x7F ? MarkByte : CopyByte;
+    // A character of several bytes has columns of its own; a visible one
+    // beyond ASCII is marked whole.
+    CharacterKind kind = byteKind(byte);
+    bool driver = kind == CharacterKind::Lead || (marked && kind == CharacterKind::Visible);
+    return driver ? StopBefore : CopyByte;
+}
+
 } // namespace
 
 int startOutput(const PagerPlatform *table) {
+    for (int byte = 0; byte < 256; byte++) {
+        runActions[0][byte] = runActionOf(static_cast<unsigned char>(byte), false);
+        runActions[1][byte] = runActionOf(static_cast<unsigned char>(byte), true);
+    }
     platform = table;
     screen = nullptr;
     pageRows = 0;
@@ -150,30 +171,52 @@ int putOverstruck(const char *text) {
     return 0;
 }
 
-int putOverstrikeRun(const unsigned char *bytes, size_t count, bool marked) {
-    while (count > 0) {
-        // Room for every byte, marked or not.
-        size_t room = static_cast<size_t>(OutputBlockSize - used) / (marked ? 3 : 1);
+long putOverstrikeRun(const unsigned char *bytes, size_t count, bool marked) {
+    const RunAction *action = runActions[marked];
+    size_t taken = 0;
+    while (taken < count) {
+        // Room for every byte marked.
+        size_t room = static_cast<size_t>(OutputBlockSize - used) / 3;
         if (room < 64) {
             if (flushOutput() < 0) return -1;
             continue;
         }
-        size_t length = count < room ? count : room;
+        const unsigned char *start = bytes + taken;
+        const unsigned char *end = start + (count - taken < room ? count - taken : room);
+        const unsigned char *p = start;
         unsigned char *out = block + used;
         if (marked) {
-            for (const unsigned char *p = bytes; p < bytes + length; ++p) {
-                if (*p >= 0x21 && *p <= 0x7E) {
+            for (; p < end; ++p) {
+                RunAction next = action[*p];
+                if (next == MarkByte) {
                     *out++ = '_';
                     *out++ = '\b';
+                } else if (next != CopyByte) {
+                    break;
                 }
                 *out++ = *p;
             }
         } else {
-            memcpy(out, bytes, length);
-            out += length;
+            while (p < end && action[*p] == CopyByte)
+                ++p;
+            memcpy(out, start, static_cast<size_t>(p - start));
+            out += p - start;
         }
+        bool stopped = p < end;
+        if (stopped && action[*p] == CopyAndStop) *out++ = *p++;
         used = static_cast<int>(out - block);
-        bytes += length;
+        taken = static_cast<size_t>(p - bytes);
+        if (stopped) break;
+    }
+    return static_cast<long>(taken);
+}
+
+int putOutputSpaces(int count) {
+    while (count > 0) {
+        if (used == OutputBlockSize && flushOutput() < 0) return -1;
+        int length = count < OutputBlockSize - used ? count : OutputBlockSize - used;
+        memset(block + used, ' ', static_cast<size_t>(length));
+        used += length;
         count -= length;
     }
     return 0;

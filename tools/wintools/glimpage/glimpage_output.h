@@ -65,8 +65,16 @@ int writeOutputByte(int c);
 // then its bytes.
 int putOverstruck(const char *text);
 
-// Overstrike mode: writes bytes[0, count), each visible ASCII byte (0x21 to
-// 0x7E) marked when marked is true.
-int putOverstrikeRun(const unsigned char *bytes, size_t count, bool marked);
+// Writes count spaces through putOutputChar.
+int putOutputSpaces(int count);
+
+// Overstrike mode's fast lane: writes the text at bytes[0, count) as it is,
+// each visible ASCII byte (0x21 to 0x7E) marked when marked is true, up to
+// and including the first line feed; it stops before a byte that the driver
+// must take: a tab, a form feed, the start of a character of several bytes
+// or, when marked, a visible character beyond ASCII (of the character model
+// as it was when the output started). Returns the count of bytes taken, or -1
+// when the output failed.
+long putOverstrikeRun(const unsigned char *bytes, size_t count, bool marked);
 
 #endif

@@ -216,11 +216,10 @@ int writeTextCharacter(PagerState *s, const TextCharacter &c) {
     if (s->outputColumn == 1 && s->marginOn && putOutputString(MarginText) < 0) return -1;
     if (mark && (putOutputChar('_') < 0 || putOutputChar('\b') < 0)) return -1;
     if (first == '\t') {
-        do {
-            if (putOutputChar(' ') < 0) return -1;
-            s->outputColumn = wrapAdd(s->outputColumn, 1);
-        } while (static_cast<uint32_t>(s->outputColumn) % 8 != 1);
-        return 0;
+        // Tab stops at columns 9, 17, 25, ...: at least one space.
+        uint32_t spaces = 8 - (static_cast<uint32_t>(s->outputColumn) + 7) % 8;
+        s->outputColumn = wrapAdd(s->outputColumn, spaces);
+        return putOutputSpaces(static_cast<int>(spaces));
     }
     if (first == '\f') return putFormFeed();
     for (int i = 0; i < c.length; i++)
@@ -245,45 +244,27 @@ size_t bytesBeforeCommand(const PagerState *s, size_t limit) {
     return before < limit ? before : limit;
 }
 
-// Where the fast lane hands over to the general path: at a tab, a form feed
-// or the start of a character of several bytes (its columns are not its
-// bytes), and, in highlighted text, at a visible character beyond ASCII (it
-// is marked; ASCII is marked by the run's copy).
-bool endsOrdinaryRun(unsigned char byte, bool highlighted) {
-    if (byte < 0x80) return byte == '\n' || byte == '\t' || byte == '\f';
-    CharacterKind kind = byteKind(byte);
-    return kind == CharacterKind::Lead || (highlighted && kind == CharacterKind::Visible);
-}
-
 // Overstrike mode's fast lane: copies the text that starts at the next byte
-// to the output in runs, marking visible ASCII when the text is highlighted,
-// up to the pending command's position, a byte that endsOrdinaryRun, or the
-// start of a line that gets a margin; the driver's general path takes over
-// there. Its output is what writeTextCharacter writes character by character
-// (a line feed is never marked and needs no attribute when not on a screen).
-// Returns 1 when bytes were copied, 0 when none were, -1 when the output
-// failed.
+// to the output in runs (putOverstrikeRun), up to the pending command's
+// position, a byte that the general path must take, or the start of a line
+// that gets a margin. Its output is what writeTextCharacter writes character
+// by character (a line feed is never marked and needs no attribute when not
+// on a screen). Returns 1 when bytes were copied, 0 when none were, -1 when
+// the output failed.
 int copyOrdinaryRun(PagerState *s) {
     ByteSource *source = &s->textSource;
     const bool highlighted = (s->depth > 0) == s->highlightSense;
     int copied = 0;
     for (;;) {
         const unsigned char *start = source->next;
-        const unsigned char *end =
-            start + bytesBeforeCommand(s, static_cast<size_t>(source->end - start));
-        const unsigned char *p = start;
-        while (p < end && !endsOrdinaryRun(*p, highlighted))
-            ++p;
-        uint32_t count = static_cast<uint32_t>(p - start);
-        bool lineEnds = p < end && *p == '\n';
-        if (lineEnds) ++p;
-        if (p == start) return copied;
-        if (putOverstrikeRun(start, static_cast<size_t>(p - start), highlighted) < 0) return -1;
-        source->next = p;
+        size_t limit = bytesBeforeCommand(s, static_cast<size_t>(source->end - start));
+        long taken = putOverstrikeRun(start, limit, highlighted);
+        if (taken <= 0) return taken < 0 ? -1 : copied;
+        source->next = start + taken;
         copied = 1;
-        if (!lineEnds) {
-            s->textColumn = wrapAdd(s->textColumn, count);
-            s->outputColumn = wrapAdd(s->outputColumn, count);
+        if (start[taken - 1] != '\n') {
+            s->textColumn = wrapAdd(s->textColumn, static_cast<uint32_t>(taken));
+            s->outputColumn = wrapAdd(s->outputColumn, static_cast<uint32_t>(taken));
             return copied;
         }
         s->textLine = wrapAdd(s->textLine, 1);
