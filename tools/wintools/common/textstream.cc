@@ -168,13 +168,6 @@ unsigned char expanded[2 * ExpandPiece];
 
 } // namespace
 
-int readFilterInput(TextReader *reader, unsigned char *buffer, int size) {
-    if (!PlatformTextStreams) return readDescriptor(0, buffer, size);
-    int got = readText(reader, buffer, size);
-    if (got < 0) errno = reader->error;
-    return got;
-}
-
 int writeText(TextWriter *writer, const void *bytes, size_t count) {
     const unsigned char *next = static_cast<const unsigned char *>(bytes);
     while (writer->error == 0 && count > 0) {

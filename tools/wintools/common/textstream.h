@@ -61,12 +61,6 @@ void initTextReader(TextReader *reader, ReadBytes read, void *handle, bool contr
 // next byte), so what has arrived is handed out at once.
 int readText(TextReader *reader, unsigned char *buffer, int capacity);
 
-// Standard input as a filter reads it: through reader (a text stream over
-// descriptor 0) where the platform's streams are text streams, bytes as they
-// are elsewhere. Returns the count read, 0 at the end, -1 on a failure with
-// errno saying why.
-int readFilterInput(TextReader *reader, unsigned char *buffer, int size);
-
 // A descriptor written as the platform's text streams write: where they are
 // text streams, every line feed leaves as carriage return and line feed.
 // After the first failed write nothing more is written, and its error is

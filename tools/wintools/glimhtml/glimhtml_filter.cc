@@ -170,45 +170,19 @@ int readNext(const unsigned char *text, size_t size, bool atEnd, Character *char
 }
 
 // The sink's write position and the element state while a block is
-// converted, stored back into the sink and the filter after it.
-struct Cursor {
-    HtmlSink *sink;
-    char *out;
-    char *roomEnd; // while out <= roomEnd, one event fits
+// converted (SinkCursor), stored back into the sink and the filter after it.
+struct Cursor : SinkCursor {
     HtmlState s;
 };
 
 void openCursor(Cursor &c, HtmlFilter *filter) {
-    HtmlSink *sink = filter->sink;
-    c.sink = sink;
-    c.out = sink->buffer + sink->used;
-    c.roomEnd = sink->buffer + (sink->capacity - EventRoom);
+    openSinkCursor(c, filter->sink, EventRoom);
     c.s = filter->state;
 }
 
 void closeCursor(const Cursor &c, HtmlFilter *filter) {
-    c.sink->used = static_cast<size_t>(c.out - c.sink->buffer);
+    closeSinkCursor(c);
     filter->state = c.s;
-}
-
-inline void makeRoom(Cursor &c) {
-    if (c.out <= c.roomEnd) return;
-    c.sink->used = static_cast<size_t>(c.out - c.sink->buffer);
-    c.sink->flush(c.sink);
-    c.out = c.sink->buffer + c.sink->used;
-}
-
-// Writes text of any length, in pieces as the sink has room.
-void putLong(HtmlSink *sink, const char *text, size_t size) {
-    while (size > 0) {
-        if (sink->used == sink->capacity) sink->flush(sink);
-        size_t piece = sink->capacity - sink->used;
-        if (piece > size) piece = size;
-        memcpy(sink->buffer + sink->used, text, piece);
-        sink->used += piece;
-        text += piece;
-        size -= piece;
-    }
 }
 
 // ---- Elements ---------------------------------------------------------------
@@ -441,13 +415,13 @@ int parseHtmlOptions(int argc, char **argv, const char **title) {
     return 0;
 }
 
-void startHtml(HtmlFilter *filter, HtmlSink *sink, const char *title) {
+void startHtml(HtmlFilter *filter, BlockSink *sink, const char *title) {
     filter->sink = sink;
     filter->state = HtmlState{};
     filter->state.lineDigits[0] = '0';
     filter->state.lineDigitCount = 1;
     filter->heldBytes = 0;
-    putLong(sink, PageStart, sizeof PageStart - 1);
+    putToSink(sink, PageStart, sizeof PageStart - 1);
     Cursor c;
     openCursor(c, filter);
     const unsigned char *text = reinterpret_cast<const unsigned char *>(title);
@@ -460,7 +434,7 @@ void startHtml(HtmlFilter *filter, HtmlSink *sink, const char *title) {
         left -= static_cast<size_t>(length);
     }
     closeCursor(c, filter);
-    putLong(sink, PageStyle, sizeof PageStyle - 1);
+    putToSink(sink, PageStyle, sizeof PageStyle - 1);
 }
 
 void filterHtml(HtmlFilter *filter, const unsigned char *data, size_t size) {

@@ -25,17 +25,10 @@
 #include <stddef.h>
 #include <stdint.h>
 
-// A buffer that the filter fills and its owner empties. Whenever the filter
-// needs room it calls flush, which must hand buffer[0, used) on and set used
-// to 0. capacity must be at least HtmlSinkMinimum.
-struct HtmlSink {
-    char *buffer;
-    size_t capacity;
-    size_t used;
-    void (*flush)(HtmlSink *sink);
-    void *context;
-};
+#include "blockfilter.h"
 
+// The filter writes into a BlockSink (blockfilter.h) whose capacity is at
+// least HtmlSinkMinimum.
 const size_t HtmlSinkMinimum = 256;
 
 // Which elements are open, and what the text at hand asks for. Elements nest
@@ -58,7 +51,7 @@ struct HtmlState {
 const size_t HeldCapacity = 32;
 
 struct HtmlFilter {
-    HtmlSink *sink;
+    BlockSink *sink;
     HtmlState state;
     unsigned char held[HeldCapacity];
     size_t heldBytes;
@@ -71,7 +64,7 @@ int parseHtmlOptions(int argc, char **argv, const char **title);
 
 // Starts a page: sets up the state and writes everything up to the listing,
 // the title (a string of the locale's characters) shown escaped.
-void startHtml(HtmlFilter *filter, HtmlSink *sink, const char *title);
+void startHtml(HtmlFilter *filter, BlockSink *sink, const char *title);
 
 // Converts the next block of input.
 void filterHtml(HtmlFilter *filter, const unsigned char *data, size_t size);

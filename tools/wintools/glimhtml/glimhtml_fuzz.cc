@@ -20,12 +20,12 @@ std::string convert(const uint8_t *data, size_t size, const char *title, size_t 
                     size_t capacity) {
     std::string page;
     char buffer[HtmlSinkMinimum + 64];
-    HtmlSink sink = {buffer, capacity, 0,
-                     [](HtmlSink *s) {
-                         static_cast<std::string *>(s->context)->append(s->buffer, s->used);
-                         s->used = 0;
-                     },
-                     &page};
+    BlockSink sink = {buffer, capacity, 0,
+                      [](BlockSink *s) {
+                          static_cast<std::string *>(s->context)->append(s->buffer, s->used);
+                          s->used = 0;
+                      },
+                      &page};
     HtmlFilter filter;
     startHtml(&filter, &sink, title);
     for (size_t at = 0; at < size; at += block)

@@ -13,7 +13,7 @@ namespace {
 // The page, or the listing in it: between "<body>\n" and "</body>".
 std::string page(const std::string &input, const char *title = "t", bool body = true) {
     char buffer[8192];
-    HtmlSink sink = {buffer, sizeof buffer, 0, [](HtmlSink *) {}, nullptr};
+    BlockSink sink = {buffer, sizeof buffer, 0, [](BlockSink *) {}, nullptr};
     HtmlFilter filter;
     startHtml(&filter, &sink, title);
     filterHtml(&filter, reinterpret_cast<const unsigned char *>(input.data()), input.size());

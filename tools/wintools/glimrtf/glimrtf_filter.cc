@@ -73,42 +73,25 @@ const size_t EventRoom = 2 * sizeof(PaddedString::text);
 static_assert(EventRoom <= RtfSinkMinimum, "an event must fit an empty sink");
 
 // The sink's write position and the style state, held in locals while a
-// block is converted: the compiler need not reload them after every byte
-// stored through a char pointer.
-struct Cursor {
-    RtfSink *sink;
-    char *out;
-    char *roomEnd; // while out <= roomEnd, one event fits
+// block is converted (SinkCursor).
+struct Cursor : SinkCursor {
     RtfStyle current;
     RtfStyle saved;
     bool styleWritten;
 };
 
 void openCursor(Cursor &c, RtfFilter *filter) {
-    RtfSink *sink = filter->sink;
-    c.sink = sink;
-    c.out = sink->buffer + sink->used;
-    c.roomEnd = sink->buffer + (sink->capacity - EventRoom);
+    openSinkCursor(c, filter->sink, EventRoom);
     c.current = filter->currentStyle;
     c.saved = filter->savedStyle;
     c.styleWritten = filter->styleWritten;
 }
 
 void closeCursor(const Cursor &c, RtfFilter *filter) {
-    c.sink->used = static_cast<size_t>(c.out - c.sink->buffer);
+    closeSinkCursor(c);
     filter->currentStyle = c.current;
     filter->savedStyle = c.saved;
     filter->styleWritten = c.styleWritten;
-}
-
-void flushCursor(Cursor &c) {
-    c.sink->used = static_cast<size_t>(c.out - c.sink->buffer);
-    c.sink->flush(c.sink);
-    c.out = c.sink->buffer + c.sink->used;
-}
-
-inline void makeRoom(Cursor &c) {
-    if (c.out > c.roomEnd) flushCursor(c);
 }
 
 inline void put(Cursor &c, const PaddedString &s) {
@@ -286,7 +269,7 @@ void setStyle(RtfFilter *filter, int code) {
     closeCursor(c, filter);
 }
 
-void startRtf(RtfFilter *filter, RtfSink *sink) {
+void startRtf(RtfFilter *filter, BlockSink *sink) {
     for (int byte = 0x80; byte < 256; ++byte) {
         bool encoded =
             !RtfKeepsBytes || byteKind(static_cast<unsigned char>(byte)) == CharacterKind::Lead;
@@ -297,17 +280,7 @@ void startRtf(RtfFilter *filter, RtfSink *sink) {
     filter->savedStyle = Plain;
     filter->styleWritten = false;
     filter->heldBytes = 0;
-    const char *text = RtfHeader;
-    size_t size = sizeof RtfHeader - 1;
-    while (size > 0) {
-        if (sink->used == sink->capacity) sink->flush(sink);
-        size_t chunk = sink->capacity - sink->used;
-        if (chunk > size) chunk = size;
-        memcpy(sink->buffer + sink->used, text, chunk);
-        sink->used += chunk;
-        text += chunk;
-        size -= chunk;
-    }
+    putToSink(sink, RtfHeader, sizeof RtfHeader - 1);
 }
 
 void filterRtf(RtfFilter *filter, const unsigned char *data, size_t size) {

@@ -21,6 +21,8 @@
 
 #include <stddef.h>
 
+#include "blockfilter.h"
+
 #ifdef _WIN32
 constexpr bool RtfKeepsBytes = true;
 #else
@@ -30,17 +32,8 @@ constexpr bool RtfKeepsBytes = false;
 // The three text styles; the values are the style codes that setStyle takes.
 enum RtfStyle { Bold = 0, BoldItalic = 1, Plain = 2 };
 
-// A buffer that the filter fills and its owner empties. Whenever the filter
-// needs room it calls flush, which must hand buffer[0, used) on and set used
-// to 0. capacity must be at least RtfSinkMinimum.
-struct RtfSink {
-    char *buffer;
-    size_t capacity;
-    size_t used;
-    void (*flush)(RtfSink *sink);
-    void *context;
-};
-
+// The filter writes into a BlockSink (blockfilter.h) whose capacity is at
+// least RtfSinkMinimum.
 enum { RtfSinkMinimum = 64 };
 
 // The most that the end of a block can leave undecided: a mark and a
@@ -49,7 +42,7 @@ constexpr size_t RtfHeldMaximum = 2 + MaxCharacterBytes;
 
 // The filter's state over one document.
 struct RtfFilter {
-    RtfSink *sink;
+    BlockSink *sink;
     RtfStyle currentStyle; // the style whose control string was written last
     RtfStyle savedStyle;   // where a run of overstruck characters returns to
     bool styleWritten;     // some style control string has been written
@@ -60,7 +53,7 @@ struct RtfFilter {
 };
 
 // Starts a document: sets up the state and writes the header.
-void startRtf(RtfFilter *filter, RtfSink *sink);
+void startRtf(RtfFilter *filter, BlockSink *sink);
 
 // Converts the next block of input. Blocks may be cut anywhere, also inside
 // a mark or a character.

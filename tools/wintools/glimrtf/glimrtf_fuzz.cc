@@ -10,7 +10,7 @@
 
 namespace {
 
-void collect(RtfSink *sink) {
+void collect(BlockSink *sink) {
     static_cast<std::string *>(sink->context)->append(sink->buffer, sink->used);
     sink->used = 0;
 }
@@ -18,7 +18,7 @@ void collect(RtfSink *sink) {
 std::string convert(const uint8_t *data, size_t size, size_t block, size_t capacity) {
     std::string text;
     char buffer[RtfSinkMinimum + 64];
-    RtfSink sink = {buffer, capacity, 0, collect, &text};
+    BlockSink sink = {buffer, capacity, 0, collect, &text};
     RtfFilter filter;
     startRtf(&filter, &sink);
     for (size_t at = 0; at < size; at += block)

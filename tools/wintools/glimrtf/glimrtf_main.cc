@@ -12,63 +12,21 @@
 // and the document is closed, so that what was written is still a valid
 // document, only a short one. On Windows both streams are text streams,
 // read and written in large binary blocks with the runtime's text-mode rules
-// applied here (textstream.h): its own byte-wise text mode is far too slow
-// for big listings.
+// applied by the shared filter program (blockfilter.h): the runtime's own
+// byte-wise text mode is far too slow for big listings.
+#include "blockfilter.h"
 #include "glimrtf_filter.h"
-#include "sysio.h"
-#include "textstream.h"
-
-#include <errno.h>
-
-namespace {
-
-// Block sizes: large enough that the per-call cost of the system (and of
-// Wine) vanishes, small enough to keep the filter's memory constant and low.
-const int InputBlockSize = 256 * 1024;
-const size_t OutputBlockSize = 256 * 1024;
-
-unsigned char inputBuffer[InputBlockSize];
-char outputBuffer[OutputBlockSize];
-
-TextReader standardInput;
-
-// The error of a failed read of standard input, 0 while reading succeeds.
-int inputError = 0;
-
-// The next block of input: its size, or 0 at the end and after a failure.
-int readInput() {
-    int got = readFilterInput(&standardInput, inputBuffer, InputBlockSize);
-    if (got >= 0) return got;
-    inputError = errno;
-    return 0;
-}
-
-// The filter cannot stop, so once output has failed the rest is dropped and
-// the main loop ends at the next block.
-TextWriter standardOutput = {1, 0};
-
-void flushToOutput(RtfSink *sink) {
-    writeText(&standardOutput, sink->buffer, sink->used);
-    sink->used = 0;
-}
-
-} // namespace
 
 int main() {
-    setBinaryMode(0);
-    setBinaryMode(1);
-    ignoreClosedPipes();
-    initTextReader(&standardInput, readDescriptorHandle, descriptorHandle(0));
-    setupCharacters(); // the locale's characters natively, the ANSI code page's on Windows
-    RtfSink sink = {outputBuffer, OutputBlockSize, 0, flushToOutput, nullptr};
+    BlockSink *output = startFilterProgram(true);
     RtfFilter filter;
-    startRtf(&filter, &sink);
-    int size;
-    while (standardOutput.error == 0 && (size = readInput()) > 0)
-        filterRtf(&filter, inputBuffer, static_cast<size_t>(size));
-    finishRtf(&filter);
-    int status = 0;
-    if (inputError != 0) status = readFailureStatus("glimrtf", "standard input", inputError);
-    if (standardOutput.error != 0) status = writeFailureStatus("glimrtf", standardOutput.error);
-    return status;
+    startRtf(&filter, output);
+    BlockFilter steps = {
+        &filter,
+        [](void *state, const unsigned char *data, size_t size) {
+            filterRtf(static_cast<RtfFilter *>(state), data, size);
+        },
+        [](void *state) { finishRtf(static_cast<RtfFilter *>(state)); },
+    };
+    return runFilterProgram("glimrtf", steps);
 }

@@ -16,7 +16,7 @@ const std::string B = "\\plain\\f2\\fs20\\b ", BI = "\\plain\\f2\\fs20\\b\\i ",
 // The document after its 233-byte header.
 std::string body(const std::string &input) {
     char buffer[4096];
-    RtfSink sink = {buffer, sizeof buffer, 0, [](RtfSink *) {}, nullptr};
+    BlockSink sink = {buffer, sizeof buffer, 0, [](BlockSink *) {}, nullptr};
     RtfFilter filter;
     startRtf(&filter, &sink);
     filterRtf(&filter, reinterpret_cast<const unsigned char *>(input.data()), input.size());
