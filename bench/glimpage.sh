@@ -18,8 +18,9 @@ case $windows in /*) ;; *) windows=$root/$windows ;; esac
 
 . bench/common.sh
 bench_start glimpage
-mkdir -p "$work/big" "$work/small"
+mkdir -p "$work/big" "$work/small" "$work/utf8"
 python3 bench/gen_listing.py "$work/big" "$mb"
+python3 bench/gen_listing.py "$work/utf8" "$mb" utf8 >/dev/null
 python3 bench/gen_listing.py "$work/small" "$(python3 -c "print($mb / 10)")" >/dev/null
 bytes=$(wc -c < "$work/big/listing.c")
 
@@ -53,6 +54,8 @@ measure wine "glimpage.exe (Wine)" "$big" listing.hls wine "$windows"
 echo "memory with a tenth of the input:"
 measure native-small "glimpage (native), small" "$work/small" listing.hls "$native"
 measure wine-small "glimpage.exe (Wine), small" "$work/small" listing.hls wine "$windows"
+echo "the same size of Greek, Cyrillic and CJK words in UTF-8, highlighted whole:"
+measure native-utf8 "glimpage (native, C.UTF-8)" "$work/utf8" listing.hls env LC_ALL=C.UTF-8 "$native"
 python3 -c "
 col, native, wine = $(cat "$work/col.s"), $(cat "$work/native.s"), $(cat "$work/wine.s")
 print('native is %.1fx as fast as col -b (target >= 10x)' % (col / native))
