@@ -3,7 +3,8 @@
 # file), natively and under Wine, beside cat and col -b on the same listing:
 # about 50 MB (BENCH_MB to change it) of source-like lines with tabs and form
 # feeds, and a highlight script with regions over about a fifth of the bytes.
-# A second, ten times smaller listing shows whether memory stays flat.
+# A second, ten times smaller listing shows whether memory stays flat; a
+# third, of Greek, Cyrillic and CJK words in UTF-8, the cost of characters.
 # Run by: sh bench/run glimpage
 set -eu
 cd "$(dirname "$0")/.."
