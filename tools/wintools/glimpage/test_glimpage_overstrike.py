@@ -84,18 +84,37 @@ class Program(unittest.TestCase):
                                                b" | -} [text-file | -]\n" + NAME + b": the highlight "
                                                b"script is read from standard input: " + NAME +
                                                b" < script\n"))]:
-            master, terminal = pty.openpty()
-            given = {"input": script} if script is not None else {"stdin": terminal}
-            result = subprocess.run([GLIMPAGE] + args, stdout=terminal, stderr=subprocess.PIPE,
-                                    cwd=EXAMPLES, env=dict(os.environ, TERM=term, LINES=lines),
-                                    start_new_session=True, timeout=60, **given)
-            os.close(terminal)
-            out = b""
-            while len(out) < 100000:
-                try:
-                    out += os.read(master, 4096)
-                except OSError:  # the terminal is closed and read
-                    break
-            os.close(master)
-            self.assertEqual((result.returncode, out, result.stderr), expected)
+            self.assertEqual(on_terminal(args, script, TERM=term, LINES=lines), expected)
 
+    @unittest.skipIf(orvitest.WINDOWS, "a native terminal")
+    def test_a_character_that_a_block_of_output_cuts_is_shown_whole(self):
+        # 65535 bytes, then a character of three bytes across the end of the
+        # output's 64 KiB block, and a tab, on a terminal of one row.
+        script = (b"t|" + b"x" * 1023 + b"\n") * 63 + b"T|" + b"x" * 1023 + b"\nt|\xe4\xb8\xad\ty\n"
+        status, out, err = on_terminal([], script, TERM="vt100", LINES="1", LC_ALL="C.UTF-8")
+        self.assertEqual((status, out[-13:], err), (0, b"\xe4\xb8\xad" + b" " * 7 + b"y\r\n", b""))
+
+
+def on_terminal(args, script, **env):
+    """Runs glimpage in a session of its own, its output a pseudo-terminal:
+    standard input the script, or the terminal itself when script is None.
+    Returns its status, what it wrote to the terminal and its standard error."""
+    master, terminal = pty.openpty()
+    child = subprocess.Popen([GLIMPAGE] + args, stdin=subprocess.PIPE if script else terminal,
+                             stdout=terminal, stderr=subprocess.PIPE, cwd=EXAMPLES,
+                             env=dict(os.environ, **env), start_new_session=True)
+    os.close(terminal)
+    if script:
+        child.stdin.write(script)
+        child.stdin.close()
+    out = b""
+    while True:
+        try:
+            data = os.read(master, 65536)
+        except OSError:  # the terminal is closed and read
+            break
+        if not data:
+            break
+        out += data
+    os.close(master)
+    return child.wait(60), out, child.stderr.read()
