@@ -1,4 +1,4 @@
-// The portable utilities' exhaustion and growable arrays: natively under the
+// The portable utilities' exhaustion, growable arrays and strings: natively under the
 // sanitizers and, cross-built, under Wine. The readers and parseFlag are fuzzed.
 #include <gtest/gtest.h>
 
@@ -63,6 +63,40 @@ TEST(GrowArray, FinishGivesTheUsedBytes) {
         EXPECT_EQ(std::string(block, used), std::string(text, used));
         free(block);
     }
+}
+
+// The string copies take null as "", append to a moved block, and compare
+// without case: compareNoCaseN is a prefix test of a's first n characters.
+TEST(Strings, CopiesAppendsAndComparesWithoutCase) {
+    char *copy = appendString(appendString(appendString(nullptr, "ab"), nullptr), "Cd");
+    char *made[] = {copy, upperCopy(copy), lowerCopy(copy), upperCopy(nullptr), lowerCopy(nullptr)};
+    std::string all;
+    for (char *block : made) {
+        all += std::string(block) + "|";
+        freeBlock(block);
+    }
+    freeBlock(nullptr);
+    EXPECT_EQ(all, "abCd|ABCD|abcd|||");
+    EXPECT_EQ(0, compareNoCase("Abc", "aBC"));
+    EXPECT_GT(0, compareNoCase("ab", "abc"));
+    EXPECT_EQ('c' - 'b', compareNoCase("aC", "Ab"));
+    EXPECT_EQ(0, compareNoCaseN("ab", "abc", 5) + compareNoCaseN("abc", "abd", 2) +
+                     compareNoCaseN("x", "y", 0));
+    EXPECT_LT(0, compareNoCaseN("abc", "ab", 3));
+}
+
+// Printable characters but quotes and the backslash as they are, the rest
+// in escapes.
+TEST(Strings, PrintEscapedCharEscapesQuotesBackslashesAndTheUnprintable) {
+    FILE *out = tmpfile();
+    ASSERT_NE(out, nullptr);
+    for (int c : {0x61, 0x27, 0x22, 0x5C, 0x09, 0x0A, 0x01, 0x7F, 0xE9})
+        printEscapedChar(out, c);
+    char text[64] = "";
+    rewind(out);
+    fgets(text, sizeof text, out);
+    fclose(out);
+    EXPECT_STREQ("a\\'\\\"\\\\\\t\\n\\001\\177\\351", text);
 }
 
 } // namespace
