@@ -1,5 +1,6 @@
-// The portable utilities' exhaustion, growable arrays and strings: natively under the
-// sanitizers and, cross-built, under Wine. The readers and parseFlag are fuzzed.
+// The portable utilities' exhaustion, growable arrays and strings: natively
+// under the sanitizers and, cross-built, under Wine. The readers and parseFlag
+// are fuzzed.
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
