@@ -231,7 +231,9 @@ void openLine(Cursor &c) {
     if (c.s.lineBegun) return;
     countLine(c.s);
     put(c.out, "<span id=\"L");
-    memcpy(c.out, c.s.lineDigits, static_cast<size_t>(c.s.lineDigitCount));
+    // All of the digits' buffer, a copy of constant length (the room of an
+    // event holds it): what follows overwrites the rest.
+    memcpy(c.out, c.s.lineDigits, sizeof c.s.lineDigits);
     c.out += c.s.lineDigitCount;
     put(c.out, "\">");
     c.s.lineBegun = c.s.lineOpen = true;
