@@ -57,11 +57,12 @@ class Program(unittest.TestCase):
                              (1, b"after\n", NAME + b": /proc/self/mem: Input/output error\n"))
 
     def test_marks_whole_characters_of_the_code_page(self):
-        # 88 9F: two letters in code page 1252, one in 932; in the C locale no character.
-        script = b"f|../tools/wintools/glimpage/golden/codepage.txt\n+ 1 1\n- 1 2\n"
-        cases = [("C", b"_\b\x88_\b\x9f" if orvitest.WINDOWS else b"\x88\x9f")]
+        # 80 88 9F: three letters in code page 1252 (80 the euro sign), one (88 9F)
+        # in 932; in the C locale no character.
+        script = b"f|../tools/wintools/glimpage/golden/codepage.txt\n+ 1 1\n- 1 3\n"
+        cases = [("C", b"_\b\x80_\b\x88_\b\x9f" if orvitest.WINDOWS else b"\x80\x88\x9f")]
         if orvitest.WINDOWS:
-            cases.append(("ja_JP.UTF-8", b"_\b\x88\x9f"))
+            cases.append(("ja_JP.UTF-8", b"\x80_\b\x88\x9f"))
         for locale, marked in cases:
             result = orvitest.run([GLIMPAGE], script, cwd=EXAMPLES, env={"LC_ALL": locale})
             self.assertEqual(result.out, marked + NL, locale)
