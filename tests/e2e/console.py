@@ -3,10 +3,10 @@ captured as text. A Windows program runs in a Wine console, started by Wine's
 cmd with standard input redirected from a file or FIFO (a shell's redirect
 would become the console's input too, and keys would never reach it). A
 native program pages on the pane's terminal itself, as a job of the pane's
-shell, which keeps the terminal's modes before it (stty.before), while it is
-stopped (stty.stopped, then it continues the job) and after it (stty.after),
-and prints its status on the screen, followed by any keys the program left
-unread."""
+shell, which keeps the terminal's modes before it (stty.before), each time it
+is stopped (stty.stopped, then it continues the job) and after it
+(stty.after), and prints its status on the screen, followed by any keys the
+program left unread."""
 
 import os
 import pathlib
@@ -75,8 +75,8 @@ class Console:
             # Ctrl+C ends the job, not the shell; a shell that restored the
             # modes itself would hide a program that does not. What the job
             # left unread of the keys is shown after its status.
-            run = ("set -m; trap : INT; stty -g > stty.before; %s < in; s=$?; if [ $s = 148 ]; "
-                   "then stty -g > stty.stopped; fg; s=$?; fi; printf 'status %%s' $s; "
+            run = ("set -m; trap : INT; stty -g > stty.before; %s < in; s=$?; while [ $s = 148 ]; "
+                   "do stty -g > stty.stopped; fg; s=$?; done; printf 'status %%s' $s; "
                    "stty -g > stty.after; stty -icanon min 0 time 2; cat" % shlex.quote(program))
         # The pane stays for a last look at the screen.
         pathlib.Path(self.dir, "pane.sh").write_text(

@@ -85,7 +85,7 @@ TEST(Driver, MergesScriptAndTextIntoOverstruckOutput) {
          "~A\n1234567 B\n12345678~C\n~~D\n~\n~[x]y\n~\f~q\n~[a]       [b]\n~a\f       b\n"},
         // Headers mark every byte, under -r too; both count columns.
         {"", headers, "\tX\n", "[x y]\n[ab]cd\np\fq\n[a\fb]\n\nabc     X\n"},
-        {"-ur", headers, "\tX\n", "[x y]\n[ab]cd\np\fq\n[a\fb]\n\nabc     [X]\n"},
+        {"-r", headers, "\tX\n", "[x y]\n[ab]cd\np\fq\n[a\fb]\n\nabc     [X]\n"},
         // Nesting; a close at depth 0 does not cancel the later open.
         {"", "+ 1 1\n+ 1 3\n- 1 4\n- 1 6\n- 1 6\n+ 1 8\n", "abcdefgh\n", "[abcdef]g[h]\n"},
         // Output off counts positions; the script ending then ends the run.

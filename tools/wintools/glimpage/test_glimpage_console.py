@@ -45,11 +45,11 @@ ROWS = ["line %d" % n for n in range(100)]
 @unittest.skipIf(orvitest.WINDOWS, "the terminal back end is native")
 class TerminalPaging(unittest.TestCase):
 
-    def start(self, script, text, rows=25, locale="C"):
+    def start(self, script, text, rows=25, locale="C", more=False):
         console = Console(rows, 80)
         self.addCleanup(console.close)
         pathlib.Path(console.dir, "text.txt").write_bytes(b"\n".join(text) + b"\n")
-        console.start(orvitest.program("glimpage"), b"f|text.txt\n" + script, locale=locale)
+        console.start(orvitest.program("glimpage"), b"f|text.txt\n" + script, more, locale)
         return console
 
     def test_pages_highlights_keys_and_what_the_text_cannot_do(self):
@@ -102,8 +102,10 @@ class TerminalPaging(unittest.TestCase):
         console.wait_for(ROWS[1:6] + ["status 0"], "the page left and nothing unread")
 
     def test_keeps_the_terminal_through_signals_and_takes_a_new_size(self):
-        console = self.start(b"", LINES[1:])
-        page = ROWS[1:25] + ["[-More-]"]
+        # A form feed ends the page highlighted; the script waits after it.
+        text = [b"\f" + LINES[1]] + LINES[2:24] + [LINES[24] + b"\fz"] + LINES[25:]
+        console = self.start(b"+ 24 1\nx 24 9\n", text, more=True)
+        page = ROWS[1:24] + ["[line 24]", "[-More-]"]
         console.wait_for(page, "a page")
         console.keys("C-z")
         self.assertEqual(console.file("stty.stopped"), console.file("stty.before"))
@@ -112,9 +114,20 @@ class TerminalPaging(unittest.TestCase):
         console.wait_for(page, "the page drawn again")
         console.resize(12, 80)
         console.keys("x")
-        console.wait_for(ROWS[25:36] + ["[-More-]"], "a page of 12 rows")
+        # Stopped again before the next page: the old page, drawn again, ends
+        # reversed; the pane's output shows the new one blanked in normal video.
+        pathlib.Path(console.dir, "stty.stopped").unlink()
+        console.keys("C-z")
+        self.assertEqual(console.file("stty.stopped"), console.file("stty.before"))
+        raw = pathlib.Path(console.dir, "raw")
+        console._tmux("pipe-pane", "cat > '%s'" % raw)
+        console.feed(b"")
+        rows = ["[z]"] + ["[%s]" % row for row in ROWS[25:35]]
+        console.wait_for(rows + ["[-More-]"], "a page of 12 rows")
+        self.assertTrue(console._until(lambda: b"line 34" in raw.read_bytes(), 10))
+        self.assertNotRegex(raw.read_bytes(), rb"\x1b\[7m[^\x1b]*\x1b\[H\x1b\[J")
         console.keys("C-c")
-        console.wait_for(ROWS[25:36] + ["status 130"], "the page left and the shell's row")
+        console.wait_for(rows + ["status 130"], "the page left and the shell's row")
         self.assertEqual(console.status(), 130)
         self.assertEqual(console.file("stty.after"), console.file("stty.before"))
 

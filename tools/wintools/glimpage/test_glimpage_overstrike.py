@@ -57,11 +57,12 @@ class Program(unittest.TestCase):
                              (1, b"after\n", NAME + b": /proc/self/mem: Input/output error\n"))
 
     def test_marks_whole_characters_of_the_code_page(self):
-        # 88 9F: two letters in code page 1252, one in 932; in the C locale no character.
-        script = b"f|../tools/wintools/glimpage/golden/codepage.txt\n+ 1 1\n- 1 2\n"
-        cases = [("C", b"_\b\x88_\b\x9f" if orvitest.WINDOWS else b"\x88\x9f")]
+        # 80 88 9F: three letters in code page 1252 (80 the euro sign), one (88 9F)
+        # in 932; in the C locale no character.
+        script = b"f|../tools/wintools/glimpage/golden/codepage.txt\n+ 1 1\n- 1 3\n"
+        cases = [("C", b"_\b\x80_\b\x88_\b\x9f" if orvitest.WINDOWS else b"\x80\x88\x9f")]
         if orvitest.WINDOWS:
-            cases.append(("ja_JP.UTF-8", b"_\b\x88\x9f"))
+            cases.append(("ja_JP.UTF-8", b"\x80_\b\x88\x9f"))
         for locale, marked in cases:
             result = orvitest.run([GLIMPAGE], script, cwd=EXAMPLES, env={"LC_ALL": locale})
             self.assertEqual(result.out, marked + NL, locale)
@@ -69,18 +70,18 @@ class Program(unittest.TestCase):
     @unittest.skipIf(orvitest.WINDOWS, "a native terminal")
     def test_on_terminals_it_cannot_page_on(self):
         # No controlling terminal for the keys: the first prompt quits. A
-        # terminal of no size takes LINES. TERM=dumb: overstruck text; vt100:
+        # terminal of no size takes LINES. TERM=dumb: overstruck text; vt220:
         # the database's sequences; a window of 1 row: the text, unpaged.
-        tput = lambda *names: b"".join(subprocess.run(["tput", "-T", "vt100", name], check=True,
+        tput = lambda *names: b"".join(subprocess.run(["tput", "-T", "vt220", name], check=True,
                                                       capture_output=True).stdout for name in names)
         x9 = b"t|x\n" * 9
         for term, lines, args, script, expected in [
                 ("dumb", "5", [], HELLO, (0, GOLDEN, b"")),
-                ("vt100", "5", [], x9, (0, tput("clear") + b"x\r\n" * 4 + tput("rev") + b"-More-" +
-                                        tput("sgr0", "cr", "el"), b"")),
-                ("vt100", "1", [], x9, (0, b"x\r\n" * 9, b"")),
+                ("vt220", "5", [], x9, (0, tput("clear") + b"x\r\n" * 4 + tput("rev") + b"-More-" +
+                                        tput("sgr0", "cr", "el", "cnorm"), b"")),
+                ("vt220", "1", [], x9, (0, b"x\r\n" * 9 + tput("cnorm"), b"")),
                 # A script typed on the terminal: never waited for.
-                ("vt100", "5", ["x.c"], None, (1, b"", b"usage: " + NAME + b" [-u] [-r] {script-file"
+                ("vt220", "5", ["x.c"], None, (1, b"", b"usage: " + NAME + b" [-u] [-r] {script-file"
                                                b" | -} [text-file | -]\n" + NAME + b": the highlight "
                                                b"script is read from standard input: " + NAME +
                                                b" < script\n"))]:

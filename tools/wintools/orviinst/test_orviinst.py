@@ -60,15 +60,19 @@ class OrviinstTest(orvitest.ConfigKeyTest):
 
     def test_failures_show_a_box_and_change_no_variable_before_the_shell_starts(self):
         shell, script, run = b"Can't find \\revedor.exe", b"Can't find tcl file", b"Can't run tcl76"
-        for orvilib, export, status, message in [
+        for orvilib, export, status, message, *env in [
                 (self.library("folder", shell="folder", scripts=()), "addPath", 0, shell),
                 ("", "runXconfig", 0, shell),  # not the shell at the drive's root
                 (self.library("one", scripts=("xconfig.tcl",)), "UninstInitialize", 0, script),
                 (self.library("unstartable", shell="empty"), "runXconfig", 0, run),
-                (self.library("good"), "runXconfig", -5, run)]:
+                (self.library("good"), "runXconfig", -5, run),
+                # The stand-in's malloc fails from 56 bytes, the size of the shell's path.
+                ("D:/" + "x" * 40, "runXconfig", 0, b"Can't allocate 56 bytes of memory",
+                 {"ORVI_STANDIN_MALLOC_LIMIT": "56"})]:
             variables = f"{orvilib} {orvilib}" if message == run else "old old"
             with self.subTest(orvilib=orvilib, status=status):
-                exit_status, err, out, [box] = self.host(orvilib, export, status=status)
+                exit_status, err, out, [box] = self.host(orvilib, export, status=status,
+                                                         env=dict(*env))
                 self.assertEqual((exit_status, err, out.splitlines()[-1], box.caption,
                                   box.text.split(b"\n")[0]),
                                  (0, b"", f"{export}=-1 {variables}", b"Error Report", message))
