@@ -70,18 +70,21 @@ class Program(unittest.TestCase):
     @unittest.skipIf(orvitest.WINDOWS, "a native terminal")
     def test_on_terminals_it_cannot_page_on(self):
         # No controlling terminal for the keys: the first prompt quits. A
-        # terminal of no size takes LINES. TERM=dumb: overstruck text; vt220:
-        # the database's sequences; a window of 1 row: the text, unpaged.
-        tput = lambda *names: b"".join(subprocess.run(["tput", "-T", "vt220", name], check=True,
-                                                      capture_output=True).stdout for name in names)
+        # terminal of no size takes LINES. TERM=dumb: overstruck text; vt100:
+        # the database's sequences (no SGR 27, which a vt100 lacks); a window
+        # of 1 row: the text, unpaged; vt220 shows the cursor at the end.
+        tput = lambda term, *names: b"".join(subprocess.run(["tput", "-T", term, name], check=True,
+                                                            capture_output=True).stdout
+                                             for name in names)
         x9 = b"t|x\n" * 9
         for term, lines, args, script, expected in [
                 ("dumb", "5", [], HELLO, (0, GOLDEN, b"")),
-                ("vt220", "5", [], x9, (0, tput("clear") + b"x\r\n" * 4 + tput("rev") + b"-More-" +
-                                        tput("sgr0", "cr", "el", "cnorm"), b"")),
-                ("vt220", "1", [], x9, (0, b"x\r\n" * 9 + tput("cnorm"), b"")),
+                ("vt100", "5", [], x9, (0, tput("vt100", "clear") + b"x\r\n" * 4 +
+                                        tput("vt100", "rev") + b"-More-" +
+                                        tput("vt100", "sgr0", "cr", "el"), b"")),
+                ("vt220", "1", [], x9, (0, b"x\r\n" * 9 + tput("vt220", "cnorm"), b"")),
                 # A script typed on the terminal: never waited for.
-                ("vt220", "5", ["x.c"], None, (1, b"", b"usage: " + NAME + b" [-u] [-r] {script-file"
+                ("vt100", "5", ["x.c"], None, (1, b"", b"usage: " + NAME + b" [-u] [-r] {script-file"
                                                b" | -} [text-file | -]\n" + NAME + b": the highlight "
                                                b"script is read from standard input: " + NAME +
                                                b" < script\n"))]:
