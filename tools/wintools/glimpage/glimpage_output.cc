@@ -197,10 +197,10 @@ long putOverstrikeRun(const unsigned char *bytes, size_t count, bool marked) {
                 *out++ = *p;
             }
         } else {
+            // Byte by byte: runs are short, and on Windows memcpy is a call
+            // into the C runtime's DLL.
             while (p < end && action[*p] == CopyByte)
-                ++p;
-            memcpy(out, start, static_cast<size_t>(p - start));
-            out += p - start;
+                *out++ = *p++;
         }
         bool stopped = p < end;
         if (stopped && action[*p] == CopyAndStop) *out++ = *p++;
@@ -215,9 +215,9 @@ int putOutputSpaces(int count) {
     while (count > 0) {
         if (used == OutputBlockSize && flushOutput() < 0) return -1;
         int length = count < OutputBlockSize - used ? count : OutputBlockSize - used;
-        memset(block + used, ' ', static_cast<size_t>(length));
-        used += length;
         count -= length;
+        while (length-- > 0)
+            block[used++] = ' ';
     }
     return 0;
 }
