@@ -1,7 +1,7 @@
 // glimpage_pager.h: the pager's driver. It merges the highlight script with
-// the bytes of the text file that the last 'f' command opened: text bytes go
-// to the output one at a time, and before each byte every command whose
-// position has been reached is run.
+// the text file that the last 'f' command opened: the text goes to the output
+// a character at a time (of the locale or code page, characters.h), and
+// before each byte every command whose position has been reached is run.
 #ifndef ORVI_GLIMPAGE_PAGER_H
 #define ORVI_GLIMPAGE_PAGER_H
 
@@ -33,7 +33,7 @@ struct PagerState {
 int parsePagerOptions(int argc, char **argv, bool *highlightSense);
 
 // Overstrike mode copies runs of ordinary bytes in bulk; false sends every
-// byte through the general path (the fuzzer compares the two).
+// character through the general path (the fuzzer compares the two).
 extern bool ordinaryRuns;
 
 // Runs the whole pager on platform: sets up the output, merges the script on
