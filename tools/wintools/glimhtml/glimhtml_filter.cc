@@ -161,14 +161,6 @@ void putShown(char *&out, const Character &character, bool inListing) {
     }
 }
 
-// Reads the character that starts text[0, size) (size >= 1) as the character
-// model does; 0 when the text ends inside it and more may come.
-int readNext(const unsigned char *text, size_t size, bool atEnd, Character *character) {
-    if (text[0] >= 0x80) return readCharacter(text, size, atEnd, character);
-    *character = {1, asciiKind(text[0]), 1, text[0]};
-    return 1;
-}
-
 // The sink's write position and the element state while a block is
 // converted (SinkCursor), stored back into the sink and the filter after it.
 struct Cursor : SinkCursor {
@@ -280,7 +272,7 @@ void breakPage(Cursor &c) {
 // its length, or 0 when the text ends inside it and more may come.
 int putCharacter(Cursor &c, const unsigned char *text, size_t size, bool atEnd, bool overstruck) {
     Character character;
-    if (readNext(text, size, atEnd, &character) == 0) return 0;
+    if (readCharacter(text, size, atEnd, &character) == 0) return 0;
     makeRoom(c);
     beginCharacter(c, overstruck);
     if (text[0] == '\t')
@@ -429,7 +421,7 @@ void startHtml(HtmlFilter *filter, BlockSink *sink, const char *title) {
     const unsigned char *text = reinterpret_cast<const unsigned char *>(title);
     for (size_t left = strlen(title); left > 0;) {
         Character character;
-        int length = readNext(text, left, true, &character);
+        int length = readCharacter(text, left, true, &character);
         makeRoom(c);
         putShown(c.out, character, false);
         text += length;

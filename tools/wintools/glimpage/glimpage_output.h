@@ -58,14 +58,11 @@ inline int putFormFeed() {
 // The closing page-break request of a run that ends normally.
 int closePages();
 
-// Overstrike mode: the output stream's own byte writer (no row counting).
-int writeOutputByte(int c);
-
 // Overstrike mode: writes every character of text marked: '_', backspace,
 // then its bytes.
 int putOverstruck(const char *text);
 
-// Writes count spaces through putOutputChar.
+// Writes count spaces, as putOutputChar would one at a time.
 int putOutputSpaces(int count);
 
 // Overstrike mode's fast lane: writes the text at bytes[0, count) as it is,

@@ -110,7 +110,15 @@ int switchToReverse(PagerState *s) {
     return setReverseAttribute();
 }
 
-// The column after text, counted as tab stops count it (columnsOf).
+// The columns a character takes on the output line, for tab stops: the
+// cells of a printable character (two for a wide one, none for a combining
+// accent), one for each byte that is no printable character.
+uint32_t columnsOf(CharacterKind kind, int width, int length) {
+    bool printable = kind == CharacterKind::Visible || kind == CharacterKind::Blank;
+    return static_cast<uint32_t>(printable ? width : length);
+}
+
+// The column after text, counted as tab stops count it.
 int32_t advanceBy(int32_t column, const char *text) {
     const unsigned char *p = reinterpret_cast<const unsigned char *>(text);
     const unsigned char *end = p + strlen(text);
@@ -118,8 +126,7 @@ int32_t advanceBy(int32_t column, const char *text) {
     while (p < end) {
         Character c;
         p += readCharacter(p, static_cast<size_t>(end - p), true, &c);
-        bool printable = c.kind == CharacterKind::Visible || c.kind == CharacterKind::Blank;
-        columns += printable ? static_cast<uint32_t>(c.width) : static_cast<uint32_t>(c.length);
+        columns += columnsOf(c.kind, c.width, c.length);
     }
     return wrapAdd(column, columns);
 }
@@ -186,14 +193,6 @@ int runCommand(PagerState *s) {
     }
 }
 
-// The columns a character takes on the output line, for tab stops: the
-// cells of a printable character (two for a wide one, none for a combining
-// accent), one for each byte that is no printable character.
-uint32_t columnsOf(const TextCharacter &c) {
-    bool printable = c.kind == CharacterKind::Visible || c.kind == CharacterKind::Blank;
-    return printable ? static_cast<uint32_t>(c.width) : static_cast<uint32_t>(c.length);
-}
-
 // Writes one text character with its highlighting, margin and tab expansion.
 int writeTextCharacter(PagerState *s, const TextCharacter &c) {
     unsigned char first = c.bytes[0];
@@ -224,7 +223,8 @@ int writeTextCharacter(PagerState *s, const TextCharacter &c) {
     if (first == '\f') return putFormFeed();
     for (int i = 0; i < c.length; i++)
         if (putOutputChar(c.bytes[i]) < 0) return -1;
-    s->outputColumn = first == '\n' ? 1 : wrapAdd(s->outputColumn, columnsOf(c));
+    s->outputColumn =
+        first == '\n' ? 1 : wrapAdd(s->outputColumn, columnsOf(c.kind, c.width, c.length));
     return 0;
 }
 
